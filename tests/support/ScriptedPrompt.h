@@ -1,0 +1,29 @@
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/KEPPrompt.h"
+
+// Answers the workbench's questions and file boxes from queues and records
+// what was asked. Without a queued answer a question takes its first button
+// and a file box is cancelled, so an unscripted test never blocks.
+class ScriptedPrompt : public KEPPromptHandler {
+ public:
+  int Ask(QWidget* parent, const KEPQuestion& question) override;
+  KEPFileBoxAnswer ChooseFiles(QWidget* parent, const KEPFileBoxRequest& request) override;
+
+  void QueueAnswer(int button) { answers.push_back(button); }
+  void QueueFiles(KEPFileBoxAnswer answer) { fileAnswers.push_back(std::move(answer)); }
+  void Clear();
+
+  std::deque<int> answers;
+  std::deque<KEPFileBoxAnswer> fileAnswers;
+  std::vector<KEPQuestion> asked;
+  std::vector<KEPFileBoxRequest> fileBoxes;
+};
+
+// The handler that test_main installs for every test; reset before each test.
+ScriptedPrompt& Prompt();
