@@ -15,4 +15,6 @@ double KEPClock::Now() {
   return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-void KEPClock::SetSourceForTesting(std::function<double()> source) { Source() = std::move(source); }
+void KEPClock::SetSourceForTesting(std::function<double()> source) {
+  Source() = std::move(source);
+}

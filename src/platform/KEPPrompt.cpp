@@ -19,7 +19,7 @@ class QtPromptHandler : public KEPPromptHandler {
     for (std::size_t i = 0; i < question.buttons.size(); ++i) {
       auto role = i == 0 ? QMessageBox::AcceptRole
                          : (i + 1 == question.buttons.size() ? QMessageBox::RejectRole
-                                                              : QMessageBox::ActionRole);
+                                                             : QMessageBox::ActionRole);
       buttons.push_back(box.addButton(QString::fromStdString(question.buttons[i]), role));
     }
     if (buttons.empty()) buttons.push_back(box.addButton(QMessageBox::Ok));
@@ -74,7 +74,9 @@ std::shared_ptr<KEPPromptHandler>& Current() {
 
 namespace KEPPrompt {
 
-int Ask(QWidget* parent, const KEPQuestion& question) { return Current()->Ask(parent, question); }
+int Ask(QWidget* parent, const KEPQuestion& question) {
+  return Current()->Ask(parent, question);
+}
 
 void Warn(QWidget* parent, const std::string& name, const std::string& title,
           const std::string& text) {

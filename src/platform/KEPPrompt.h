@@ -30,7 +30,7 @@ struct KEPFileBoxRequest {
 };
 
 struct KEPFileBoxAnswer {
-  bool accepted = false;          // OK (true) or Cancel / window closed (false)
+  bool accepted = false;           // OK (true) or Cancel / window closed (false)
   std::vector<std::string> files;  // absolute names, in selection order
   std::string filter;              // the filter pattern in force at OK, such as "*.tif"
 };

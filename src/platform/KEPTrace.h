@@ -23,7 +23,7 @@ class KEPTrace {
   int _level;
 };
 
-#define KEP_TRACE(level, ...)                                     \
-  do {                                                            \
+#define KEP_TRACE(level, ...)                                                             \
+  do {                                                                                    \
     if (KEPTrace::Instance().IsOn(level)) KEPTrace::Instance().Write(level, __VA_ARGS__); \
   } while (0)

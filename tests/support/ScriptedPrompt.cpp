@@ -30,6 +30,10 @@ std::shared_ptr<ScriptedPrompt>& Shared() {
 }
 }  // namespace
 
-ScriptedPrompt& Prompt() { return *Shared(); }
+ScriptedPrompt& Prompt() {
+  return *Shared();
+}
 
-std::shared_ptr<ScriptedPrompt> SharedPromptForMain() { return Shared(); }
+std::shared_ptr<ScriptedPrompt> SharedPromptForMain() {
+  return Shared();
+}

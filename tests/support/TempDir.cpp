@@ -18,7 +18,9 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(_path, ignored);
 }
 
-std::string TempDir::File(const std::string& name) const { return _path + "/" + name; }
+std::string TempDir::File(const std::string& name) const {
+  return _path + "/" + name;
+}
 
 ScopedHome::ScopedHome(const std::string& directory) {
   const char* home = std::getenv("HOME");
@@ -32,8 +34,14 @@ ScopedHome::ScopedHome(const std::string& directory) {
 }
 
 ScopedHome::~ScopedHome() {
-  if (_hadHome) setenv("HOME", _oldHome.c_str(), 1); else unsetenv("HOME");
-  if (_hadPwd) setenv("PWD", _oldPwd.c_str(), 1); else unsetenv("PWD");
+  if (_hadHome)
+    setenv("HOME", _oldHome.c_str(), 1);
+  else
+    unsetenv("HOME");
+  if (_hadPwd)
+    setenv("PWD", _oldPwd.c_str(), 1);
+  else
+    unsetenv("PWD");
 }
 
 std::string ReadWholeFile(const std::string& path) {

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+#include "app/KEPAteloCommandLine.h"
+
+class QMainWindow;
+
+// The process's one application object, "ImageViewer": reads the command
+// line, protects the process against terminal signals, opens the renderer
+// link and builds the document window.
+class KEPAteloApplication : public QObject {
+  Q_OBJECT
+
+ public:
+  KEPAteloApplication();
+  ~KEPAteloApplication() override;
+
+  // 0 = the workbench is up and the event loop may run.
+  int BeginApplication(const KEPAteloCommandLine& line);
+  int EndApplication();
+
+  const KEPAteloCommandLine& GetCommandLine() const { return _line; }
+  QMainWindow* GetMainWindow() const { return _window.get(); }
+
+  // Ignores SIGHUP, SIGINT and SIGQUIT: a workbench started from a terminal
+  // or by the host product must outlive them. Batch runs keep them so that
+  // they can be stopped.
+  static void IgnoreTerminalSignals();
+
+ private:
+  KEPAteloCommandLine _line;
+  std::unique_ptr<QMainWindow> _window;
+};

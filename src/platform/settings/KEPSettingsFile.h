@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// Settings-file services.
+//
+// The settings file is plain text a person can read and edit: one KEY=value
+// per line, the value taken verbatim to the end of the line (it may hold
+// blanks and "="). Lines starting with "#" and keys nobody knows are kept as
+// they are when a key is written.
+
+// Names the settings file used by litfic and ecritfic. 0 = success.
+int initfic(const char* path);
+// Reads the value of `key` into `buffer` (size bytes, always terminated).
+// 0 = found; non-zero when the key is absent or the file unreadable, the
+// buffer then untouched.
+int litfic(const char* key, char* buffer, std::size_t size);
+// Writes or replaces `key` at once; the file is rewritten atomically
+// (temporary file in the same directory, then rename) and created when
+// missing. 0 = success.
+int ecritfic(const char* key, const char* value);
+
+// Extension of a file name, without the dot; "" when it has none.
+std::string litextension(const char* name);
+// Splits a file name into directory (with its trailing "/", or ""), base
+// name, trailing number, suffix and extension (without the dot, "" when
+// none), so that an incremented name can be rebuilt with
+// "%s%s_%d%s.%s". 0 = success.
+int litelements(const char* name, std::string& directory, std::string& base, int& number,
+                std::string& suffix, std::string& extension);
+
+// Lines of a text file, in order, without their line ends; -1 / empty when
+// the file cannot be read.
+int litnbchaines(const char* file);
+std::vector<std::string> litchaines(const char* file);
+// Image file names of a series file: the lines that are neither empty nor
+// begin with "#".
+int litnbimages(const char* file);
+std::vector<std::string> litimages(const char* file);
