@@ -1,6 +1,5 @@
 #pragma once
 
-#include <algorithm>
 #include <vector>
 
 // Untyped pointer collection with 1-based positions. It never owns what it
@@ -14,47 +13,18 @@ class KEPRawCollPV {
   void* operator[](int position) const { return _items[position - 1]; }
   void*& operator[](int position) { return _items[position - 1]; }
 
-  int Append(void* value) {
-    _items.push_back(value);
-    return Size();
-  }
-  // Inserts so that the value ends at `position` (1..Size()+1).
-  int InsertAt(int position, void* value) {
-    if (position < 1 || position > Size() + 1) return 0;
-    // push_back + rotate rather than insert: g++ 12 warns falsely on the
-    // memmove that an inlined vector::insert makes here.
-    _items.push_back(value);
-    std::rotate(_items.begin() + (position - 1), _items.end() - 1, _items.end());
-    return position;
-  }
-  int RemovePosition(int position) {
-    if (position < 1 || position > Size()) return 0;
-    _items.erase(_items.begin() + (position - 1));
-    return 1;
-  }
-  int RemoveValue(void* value) {
-    int position = Locate(value);
-    return position ? RemovePosition(position) : 0;
-  }
+  int Append(void* value);
+  // Inserts so that the value ends at `position` (1..Size()+1); 0 when the
+  // position is out of range.
+  int InsertAt(int position, void* value);
+  int RemovePosition(int position);
+  int RemoveValue(void* value);
   void RemoveAll() { _items.clear(); }
-  int Locate(const void* value) const {
-    auto it = std::find(_items.begin(), _items.end(), value);
-    return it == _items.end() ? 0 : static_cast<int>(it - _items.begin()) + 1;
-  }
+  int Locate(const void* value) const;
   // Drops repeated pointers (keeping the first), and with `other` also the
   // pointers that `other` holds.
-  void RemoveDuplicates(const KEPRawCollPV* other = nullptr) {
-    std::vector<void*> kept;
-    for (void* p : _items) {
-      if (std::find(kept.begin(), kept.end(), p) != kept.end()) continue;
-      if (other && other->Locate(p)) continue;
-      kept.push_back(p);
-    }
-    _items.swap(kept);
-  }
-  void FillArray(void** array, int count) const {
-    for (int i = 0; i < count && i < Size(); ++i) array[i] = _items[i];
-  }
+  void RemoveDuplicates(const KEPRawCollPV* other = nullptr);
+  void FillArray(void** array, int count) const;
   const std::vector<void*>& Items() const { return _items; }
 
  private:
