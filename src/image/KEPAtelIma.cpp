@@ -1,0 +1,429 @@
+#include "image/KEPAtelIma.h"
+
+#include <OpenImageIO/imagebuf.h>
+#include <OpenImageIO/imagebufalgo.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "image/KEPImageFile.h"
+#include "image/KEPImagePixels.h"
+#include "platform/KEPClock.h"
+#include "platform/KEPErrmsg.h"
+#include "platform/KEPTrace.h"
+
+namespace {
+constexpr std::uint32_t kPartMask = 0x00FFFFFF;
+
+bool SizeAllowed(int width, int height) {
+  return width > 0 && height > 0 && width <= KEPAtelIma::kMaxSide &&
+         height <= KEPAtelIma::kMaxSide && std::int64_t{width} * height <= KEPAtelIma::kMaxPixels;
+}
+
+void SetError(char* errtext, const char* text) {
+  if (errtext) KEPFormatError(errtext, "%s", text);
+}
+}  // namespace
+
+// --- construction --------------------------------------------------------
+
+KEPAtelIma::KEPAtelIma(int state, std::uint32_t framePart)
+    : _saved(state == STATE_FROM_FILE),
+      _done(state == STATE_FROM_FILE),
+      _framePart(framePart),
+      _createdAt(KEPClock::Now()) {
+  KEP_TRACE(2, "(KEPAtelIma::KEPAtelIma) state %d part 0x%x", state, framePart);
+}
+
+KEPAtelIma::KEPAtelIma(const char* fileName, int state, std::uint32_t framePart)
+    : KEPAtelIma(state, framePart) {
+  _name = fileName ? fileName : "";
+}
+
+KEPAtelIma::KEPAtelIma(const char* directory, const char* baseName, const char* type,
+                       const char* suffix, int /*number*/, int state, std::uint32_t framePart)
+    : KEPAtelIma(state, framePart) {
+  std::string dir = directory ? directory : "";
+  // A directory given without its separator would otherwise glue onto the
+  // base name.
+  if (!dir.empty() && dir.back() != '/') dir += '/';
+  _name = dir + (baseName ? baseName : "") + (suffix ? suffix : "");
+  if (type && *type) _name += std::string(".") + type;
+}
+
+KEPAtelIma::KEPAtelIma(const KEPAtelIma& other)
+    : _name(other._name),
+      _width(other._width),
+      _height(other._height),
+      _pixels(other._pixels),
+      _saved(other._saved),
+      _done(other._done),
+      _framePart(other._framePart),
+      _createdAt(other._createdAt),
+      _renderingTime(other._renderingTime),
+      _tiffVariant(other._tiffVariant),
+      _originX(other._originX),
+      _originY(other._originY),
+      _stereoSide(other._stereoSide) {
+  // The stereo partner and the undo copy belong to the original.
+  KEP_TRACE(2, "(KEPAtelIma::KEPAtelIma) copy of '%s'", _name.c_str());
+}
+
+KEPAtelIma::~KEPAtelIma() {
+  KEP_TRACE(2, "(KEPAtelIma::~KEPAtelIma) '%s'", _name.c_str());
+}
+
+// --- frame parts -----------------------------------------------------------
+
+std::uint32_t KEPAtelIma::MakeFramePartCode(int part, int frameWidth, int frameHeight) {
+  if (part <= 0) return 0;
+  const std::uint32_t wr = static_cast<std::uint32_t>(frameWidth % 4);
+  const std::uint32_t hr = static_cast<std::uint32_t>(frameHeight % 4);
+  return static_cast<std::uint32_t>(part) + ((wr * 16 + hr) << 24);
+}
+
+void KEPAtelIma::FramePartSize(int part, int frameWidth, int frameHeight, int& width, int& height) {
+  if (part <= 0) {
+    width = frameWidth;
+    height = frameHeight;
+    return;
+  }
+  width = frameWidth / 4 + (part % 4 == 0 ? frameWidth % 4 : 0);
+  height = frameHeight / 4 + (part > 12 ? frameHeight % 4 : 0);
+}
+
+int KEPAtelIma::GetFramePart() const {
+  return static_cast<int>(_framePart & kPartMask);
+}
+
+void KEPAtelIma::GetFramePartRemainder(int& widthRemainder, int& heightRemainder) const {
+  widthRemainder = static_cast<int>((_framePart >> 28) & 0xF);
+  heightRemainder = static_cast<int>((_framePart >> 24) & 0xF);
+}
+
+void KEPAtelIma::FrameToLocal(int x, int y, int& localX, int& localY) const {
+  const int part = GetFramePart();
+  if (part == 0) {
+    localX = x;
+    localY = y;
+    return;
+  }
+  int wr, hr;
+  GetFramePartRemainder(wr, hr);
+  const int column = (part - 1) % 4, row = (part - 1) / 4;
+  const int baseWidth = part % 4 == 0 ? _width - wr : _width;
+  const int baseHeight = part > 12 ? _height - hr : _height;
+  localX = x - column * baseWidth;
+  localY = y - row * baseHeight;
+}
+
+// --- name ------------------------------------------------------------------
+
+const char* KEPAtelIma::GetName() const {
+  return _name.c_str();
+}
+
+void KEPAtelIma::SetName(const char* name) {
+  _name = name ? name : "";
+}
+
+std::string KEPAtelIma::GetDirectory() const {
+  const std::size_t slash = _name.rfind('/');
+  return slash == std::string::npos ? std::string() : _name.substr(0, slash + 1);
+}
+
+std::string KEPAtelIma::GetBaseName() const {
+  const std::size_t slash = _name.rfind('/');
+  std::string file = slash == std::string::npos ? _name : _name.substr(slash + 1);
+  const std::size_t dot = file.rfind('.');
+  // A leading dot marks a hidden file, not an extension.
+  if (dot != std::string::npos && dot > 0) file.resize(dot);
+  return file;
+}
+
+std::string KEPAtelIma::GetExtension() const {
+  const std::size_t slash = _name.rfind('/');
+  const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+  const std::size_t dot = _name.rfind('.');
+  if (dot == std::string::npos || dot <= start) return {};
+  return _name.substr(dot + 1);
+}
+
+bool KEPAtelIma::GetFormat(KEPAtelImaFormat& format) const {
+  format.SetExtension(KEPImageFile::TypeOfExtension(GetExtension()).c_str());
+  return GetFormatInfo(format) == 0;
+}
+
+const std::string& KEPAtelIma::GetTiffVariant() const {
+  return _tiffVariant;
+}
+
+void KEPAtelIma::SetTiffVariant(const char* variant) {
+  _tiffVariant = variant ? variant : "";
+}
+
+// --- pixels ----------------------------------------------------------------
+
+void KEPAtelIma::GetSize(int& width, int& height) const {
+  width = _width;
+  height = _height;
+}
+
+int KEPAtelIma::AllocatePixels(int width, int height) {
+  if (!SizeAllowed(width, height)) return 1;
+  try {
+    std::vector<unsigned char> pixels(KEPImagePixels::BufferSize(width, height), 0);
+    _pixels.swap(pixels);
+  } catch (const std::bad_alloc&) {
+    return 2;
+  }
+  _width = width;
+  _height = height;
+  return 0;
+}
+
+unsigned char* KEPAtelIma::GetPixels(int /*layout*/) {
+  return _pixels.empty() ? nullptr : _pixels.data();
+}
+
+const unsigned char* KEPAtelIma::GetPixels(int /*layout*/) const {
+  return _pixels.empty() ? nullptr : _pixels.data();
+}
+
+std::size_t KEPAtelIma::GetMemorySize() const {
+  return KEPImagePixels::BufferSize(_width, _height);
+}
+
+void KEPAtelIma::PutPatch(int x, int y, int columns, int rows, const unsigned char* source,
+                          int /*flag*/) {
+  if (_pixels.empty()) return;
+  KEPImagePixels::PutPatch(_pixels, _width, _height, x, y, columns, rows, source);
+}
+
+void KEPAtelIma::ReplacePixels(std::vector<unsigned char>&& pixels, const int* size, int /*flag*/) {
+  int width = size ? size[0] : _width, height = size ? size[1] : _height;
+  // A buffer that does not match its size would let every pixel loop run
+  // off its end: it is refused and the record kept.
+  if (pixels.size() != KEPImagePixels::BufferSize(width, height) || width < 0 || height < 0) {
+    KEP_TRACE(6, "(KEPAtelIma::ReplacePixels) %zu bytes refused for %d x %d", pixels.size(), width,
+              height);
+    return;
+  }
+  _pixels = std::move(pixels);
+  _width = width;
+  _height = height;
+}
+
+int KEPAtelIma::Resample(int quality, int newWidth, int newHeight,
+                         std::vector<unsigned char>& out) const {
+  if (_pixels.empty() || !SizeAllowed(newWidth, newHeight)) return 1;
+  try {
+    out.assign(KEPImagePixels::BufferSize(newWidth, newHeight), 0);
+  } catch (const std::bad_alloc&) {
+    return 2;
+  }
+  if (quality <= 1) {
+    KEPImagePixels::ResampleBilinear(_pixels, _width, _height, out, newWidth, newHeight);
+    return 0;
+  }
+  // Row order does not matter to a separable filter, so the bottom-first
+  // buffers are wrapped as they are.
+  OIIO::ImageBuf source(OIIO::ImageSpec(_width, _height, 4, OIIO::TypeDesc::UINT8),
+                        const_cast<unsigned char*>(_pixels.data()));
+  OIIO::ImageBuf result(OIIO::ImageSpec(newWidth, newHeight, 4, OIIO::TypeDesc::UINT8), out.data());
+  const bool ok = OIIO::ImageBufAlgo::resize(result, source, "lanczos3");
+  return ok ? 0 : 3;
+}
+
+std::vector<unsigned char> KEPAtelIma::CopyRect(int x, int y, int width, int height) const {
+  if (_pixels.empty()) return {};
+  return KEPImagePixels::CopyRect(_pixels, _width, _height, x, y, width, height);
+}
+
+// --- file ------------------------------------------------------------------
+
+int KEPAtelIma::LoadPixels(int& width, int& height, char* errtext) {
+  KEP_TRACE(6, "(KEPAtelIma::LoadPixels) '%s'", _name.c_str());
+  const std::string extension = GetExtension();
+  const std::string type = KEPImageFile::TypeOfExtension(extension);
+  if (type == "series" || !CanReadFormat(type.c_str())) {
+    if (errtext) KEPFormatError(errtext, "Image type '%s' not supported on open", type.c_str());
+    return 1;
+  }
+  std::vector<unsigned char> pixels;
+  int w = 0, h = 0;
+  if (int status = KEPImageFile::Read(_name, type, pixels, w, h, errtext)) return status;
+  _pixels.swap(pixels);
+  _width = width = w;
+  _height = height = h;
+  _saved = true;
+  return 0;
+}
+
+void KEPAtelIma::UnloadPixels() {
+  std::vector<unsigned char>().swap(_pixels);
+}
+
+int KEPAtelIma::SaveImage(int writeOption, char* errtext, int /*mergeLogo*/) {
+  KEP_TRACE(4, "(KEPAtelIma::SaveImage) '%s' option %d", _name.c_str(), writeOption);
+  const std::string extension = GetExtension();
+  const std::string type = KEPImageFile::TypeOfExtension(extension);
+  if (type == "series" || !CanWriteFormat(type.c_str())) {
+    if (errtext) KEPFormatError(errtext, "Image type '%s' not supported on save", type.c_str());
+    return 1;
+  }
+  if (_pixels.empty()) {
+    if (errtext) KEPFormatError(errtext, "Image '%s' has no pixels in memory", _name.c_str());
+    return 1;
+  }
+  if (_name.empty()) {
+    SetError(errtext, "Image has no file name");
+    return 1;
+  }
+  std::string target = _name;
+  if (writeOption == 1 && ::access(target.c_str(), F_OK) == 0)
+    target = KEPImageFile::FreeName(target);
+  if (int status = KEPImageFile::SafeWrite(target, type, _pixels.data(), _width, _height, errtext))
+    return status;
+  _name = target;
+  _saved = true;
+  return 0;
+}
+
+// --- state -----------------------------------------------------------------
+
+bool KEPAtelIma::IsSaved() const {
+  return _saved;
+}
+void KEPAtelIma::SetSaved() {
+  _saved = true;
+}
+void KEPAtelIma::ClearSaved() {
+  _saved = false;
+}
+bool KEPAtelIma::IsDone() const {
+  return _done;
+}
+
+void KEPAtelIma::SetDone() {
+  if (_done) return;
+  _done = true;
+  _renderingTime = static_cast<int>(std::lround(KEPClock::Now() - _createdAt));
+}
+
+int KEPAtelIma::GetRenderingTime() const {
+  return _done ? _renderingTime : 0;
+}
+
+// The last patch has arrived: a rendering that never reported itself done
+// is done now, so its time is fixed.
+void KEPAtelIma::EndRendering() {
+  SetDone();
+}
+
+// --- placement and stereo ------------------------------------------------
+
+void KEPAtelIma::GetOrigin(float& x, float& y) const {
+  x = _originX;
+  y = _originY;
+}
+
+void KEPAtelIma::SetOrigin(float x, float y) {
+  _originX = x;
+  _originY = y;
+}
+
+KEPAtelIma* KEPAtelIma::GetCoupledImage() const {
+  return _coupled;
+}
+void KEPAtelIma::SetCoupledImage(KEPAtelIma* image) {
+  _coupled = image;
+}
+int KEPAtelIma::GetStereoSide() const {
+  return _stereoSide;
+}
+void KEPAtelIma::SetStereoSide(int side) {
+  _stereoSide = side;
+}
+
+// --- undo and erasing ------------------------------------------------------
+
+void KEPAtelIma::SaveForUndo(int eraseStyle) {
+  if (_pixels.empty()) {
+    std::vector<unsigned char>().swap(_undoPixels);
+    _undoWidth = _undoHeight = _undoState = _undoEraseStyle = 0;
+    return;
+  }
+  _undoPixels = _pixels;
+  _undoWidth = _width;
+  _undoHeight = _height;
+  _undoEraseStyle = eraseStyle;
+  _undoState = 1;
+}
+
+int KEPAtelIma::SwapUndo() {
+  if (_undoState == 0) return 0;
+  _pixels.swap(_undoPixels);
+  std::swap(_width, _undoWidth);
+  std::swap(_height, _undoHeight);
+  _undoState = _undoState == 1 ? 2 : 1;
+  return _undoState;
+}
+
+int KEPAtelIma::GetUndoState() const {
+  return _undoState;
+}
+
+void KEPAtelIma::GetUndoSize(int& width, int& height) const {
+  width = _undoWidth;
+  height = _undoHeight;
+}
+
+// After an undo the copy holds the newer pixels; erasing back to them would
+// paint the undone change in again, so only an offered undo allows it.
+bool KEPAtelIma::CanErase() const {
+  return _undoState == 1 && _undoEraseStyle == 1 && _undoWidth == _width &&
+         _undoHeight == _height && !_pixels.empty() && _undoPixels.size() == _pixels.size();
+}
+
+void KEPAtelIma::ErasePixel(int x, int y) {
+  if (!CanErase() || x < 0 || y < 0 || x >= _width || y >= _height) return;
+  const std::size_t at = (static_cast<std::size_t>(y) * _width + x) * 4;
+  std::memcpy(_pixels.data() + at, _undoPixels.data() + at, 4);
+}
+
+bool KEPAtelIma::IsEditable() const {
+  return !_pixels.empty();
+}
+
+bool KEPAtelIma::HasLogo() const {
+  return false;
+}
+
+// --- file types --------------------------------------------------------------
+
+bool KEPAtelIma::CanReadFormat(const char* extension) {
+  const KEPImageFile::Type* type = extension ? KEPImageFile::FindType(extension) : nullptr;
+  return type && (type->flags & KEPAtelImaFormat::READABLE);
+}
+
+bool KEPAtelIma::CanWriteFormat(const char* extension) {
+  const KEPImageFile::Type* type = extension ? KEPImageFile::FindType(extension) : nullptr;
+  return type && (type->flags & KEPAtelImaFormat::WRITABLE);
+}
+
+void KEPAtelIma::GetFormatList(KEPListPtrKEPAtelImaFormat& list) {
+  for (const KEPImageFile::Type& t : KEPImageFile::Types())
+    list.Append(
+        new KEPAtelImaFormat(t.extension.c_str(), t.library.c_str(), t.comment.c_str(), t.flags));
+}
+
+int KEPAtelIma::GetFormatInfo(KEPAtelImaFormat& format) {
+  const KEPImageFile::Type* type = KEPImageFile::FindType(format.GetExtension());
+  if (!type) return 1;
+  format.Init(format.GetExtension().c_str(), type->library.c_str(), type->comment.c_str(),
+              type->flags);
+  return 0;
+}
