@@ -1,0 +1,313 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "platform/KEPErrmsg.h"
+#include "platform/settings/KEPSettingsFile.h"
+#include "support/TempDir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Read(const char* key) {
+  char buffer[512] = "untouched";
+  if (litfic(key, buffer, sizeof buffer) != 0) return "<absent>";
+  return buffer;
+}
+
+// Files in `dir` other than `keep`: a write must leave no temporary behind.
+int StrayFiles(const TempDir& dir, const std::string& keep) {
+  int count = 0;
+  for (const auto& entry : fs::directory_iterator(dir.Path())) {
+    if (entry.path().filename() != keep) ++count;
+  }
+  return count;
+}
+
+TEST(SettingsFile, ValueIsVerbatimAndAbsentKeyLeavesBufferAlone) {
+  TempDir dir;
+  const std::string path = dir.File("defaults.env");
+  ASSERT_EQ(initfic(path.c_str()), 0);
+
+  char buffer[16] = "untouched";
+  EXPECT_NE(litfic("DEF_PATH", buffer, sizeof buffer), 0);  // no file yet
+  EXPECT_STREQ(buffer, "untouched");
+
+  ASSERT_EQ(ecritfic("DEF_NAME", " my image = best "), 0);
+  ASSERT_EQ(ecritfic("DEF_TYPE", "tif"), 0);
+  ASSERT_EQ(ecritfic("EMPTY", ""), 0);
+  EXPECT_EQ(ReadWholeFile(path), "DEF_NAME= my image = best \nDEF_TYPE=tif\nEMPTY=\n");
+  EXPECT_EQ(Read("DEF_NAME"), " my image = best ");
+  EXPECT_EQ(Read("EMPTY"), "");
+  EXPECT_NE(litfic("DEF_PATH", buffer, sizeof buffer), 0);
+  EXPECT_STREQ(buffer, "untouched");
+  // A key is matched whole, never as the prefix of a longer one.
+  EXPECT_NE(litfic("DEF_", buffer, sizeof buffer), 0);
+
+  // A value longer than the buffer is cut and still terminated.
+  char small[5];
+  ASSERT_EQ(litfic("DEF_NAME", small, sizeof small), 0);
+  EXPECT_STREQ(small, " my ");
+
+  ASSERT_EQ(ecritfic("DEF_TYPE", "jpg"), 0);
+  EXPECT_EQ(ReadWholeFile(path), "DEF_NAME= my image = best \nDEF_TYPE=jpg\nEMPTY=\n");
+  EXPECT_EQ(StrayFiles(dir, "defaults.env"), 0);
+}
+
+TEST(SettingsFile, BadKeysAndValuesAreRefusedWithoutTouchingTheFile) {
+  TempDir dir;
+  const std::string path = dir.File("defaults.env");
+  WriteWholeFile(path, "A=1\n");
+  ASSERT_EQ(initfic(path.c_str()), 0);
+  EXPECT_NE(ecritfic("A=B", "x"), 0);
+  EXPECT_NE(ecritfic("", "x"), 0);
+  EXPECT_NE(ecritfic(nullptr, "x"), 0);
+  EXPECT_NE(ecritfic("A", "two\nlines"), 0);
+  EXPECT_EQ(ReadWholeFile(path), "A=1\n");
+  EXPECT_NE(initfic(""), 0);
+  EXPECT_NE(initfic(nullptr), 0);
+  EXPECT_EQ(Read("A"), "1");  // the earlier name still holds
+}
+
+TEST(SettingsFile, HandEditedFileKeepsCommentsUnknownKeysAndLayout) {
+  TempDir dir;
+  const std::string path = dir.File("defaults.env");
+  const std::string before =
+      "# my settings\n"
+      "\n"
+      "  DEF_PATH = /data/renders\n"  // blanks around the key, as typed by hand
+      "SOMEONE_ELSES=keep me\r\n"
+      "DEF_PATH=/second/occurrence\n"
+      "   # indented comment\n"
+      "DEF_MINTIME=45";  // no final newline
+  WriteWholeFile(path, before);
+  ASSERT_EQ(initfic(path.c_str()), 0);
+
+  EXPECT_EQ(Read("DEF_PATH"), " /data/renders");  // first occurrence, verbatim after "="
+  EXPECT_EQ(Read("SOMEONE_ELSES"), "keep me");    // CRLF line end is not part of the value
+  EXPECT_EQ(Read("DEF_MINTIME"), "45");
+
+  ASSERT_EQ(ecritfic("DEF_PATH", "/new/"), 0);
+  ASSERT_EQ(ecritfic("DEF_NAME", "shot"), 0);
+  EXPECT_EQ(ReadWholeFile(path),
+            "# my settings\n"
+            "\n"
+            "DEF_PATH=/new/\n"
+            "SOMEONE_ELSES=keep me\r\n"
+            "DEF_PATH=/second/occurrence\n"
+            "   # indented comment\n"
+            "DEF_MINTIME=45\n"
+            "DEF_NAME=shot\n");
+  EXPECT_EQ(Read("DEF_PATH"), "/new/");
+
+  ASSERT_EQ(ecritfic("DEF_MINTIME", "60"), 0);  // the unterminated last line
+  EXPECT_EQ(Read("DEF_MINTIME"), "60");
+  EXPECT_EQ(Read("DEF_NAME"), "shot");
+}
+
+TEST(SettingsFile, GarbledFileGivesWhatItHoldsAndLosesNothing) {
+  TempDir dir;
+  const std::string path = dir.File("defaults.env");
+  std::string junk("\x00\x01\xff\xfe=\x00zz", 9);
+  std::string longLine(3 * 1024 * 1024, 'x');  // far beyond any buffer
+  const std::string before =
+      "\xEF\xBB\xBF"
+      "DEF_NAME=bom\n" +
+      junk + "\n" + "a line without equals sign\n" + longLine + "\n" + "DEF_LONG=" + longLine +
+      "\n" + "DEF_TYPE=png\r\n" + "=orphan\n";
+  WriteWholeFile(path, before);
+  ASSERT_EQ(initfic(path.c_str()), 0);
+
+  EXPECT_EQ(Read("DEF_NAME"), "bom");  // an editor's byte-order mark is no part of the key
+  EXPECT_EQ(Read("DEF_TYPE"), "png");
+  EXPECT_EQ(Read("DEF_PATH"), "<absent>");
+  std::string longValue = Read("DEF_LONG");
+  EXPECT_EQ(longValue, std::string(511, 'x'));
+
+  ASSERT_EQ(ecritfic("DEF_TYPE", "tif"), 0);
+  std::string expected = before;
+  expected.replace(expected.find("DEF_TYPE=png\r\n"), 14, "DEF_TYPE=tif\n");
+  EXPECT_EQ(ReadWholeFile(path), expected);
+
+  ASSERT_EQ(ecritfic("DEF_LONG", "short"), 0);  // a huge line is replaced whole
+  expected.replace(expected.find("DEF_LONG="), 9 + longLine.size(), "DEF_LONG=short");
+  EXPECT_EQ(ReadWholeFile(path), expected);
+  EXPECT_EQ(StrayFiles(dir, "defaults.env"), 0);
+}
+
+TEST(SettingsFile, FailedWriteLeavesTheOldFileAndNoTemporary) {
+  TempDir dir;
+  // A settings path whose directory is missing: nothing can be created.
+  ASSERT_EQ(initfic(dir.File("missing/defaults.env").c_str()), 0);
+  EXPECT_NE(ecritfic("DEF_NAME", "x"), 0);
+  EXPECT_NE(errmsg[0], '\0');
+
+  // A path that names a directory is never replaced by a file.
+  fs::create_directory(dir.File("adir"));
+  ASSERT_EQ(initfic(dir.File("adir").c_str()), 0);
+  EXPECT_NE(ecritfic("DEF_NAME", "x"), 0);
+  EXPECT_TRUE(fs::is_directory(dir.File("adir")));
+  EXPECT_TRUE(fs::is_empty(dir.File("adir")));
+}
+
+TEST(SettingsFile, WriteCutShortMidFileLeavesTheOldFileWhole) {
+  TempDir dir;
+  const std::string path = dir.File("defaults.env");
+  std::string before = "DEF_NAME=old\n";
+  for (int i = 0; i < 4000; ++i) before += "# comment line number " + std::to_string(i) + "\n";
+  WriteWholeFile(path, before);
+  ASSERT_EQ(initfic(path.c_str()), 0);
+
+  // In a child whose file-size limit stops the temporary file half way, as a
+  // full disk would.
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{static_cast<rlim_t>(before.size() / 2), static_cast<rlim_t>(before.size() / 2)};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    _exit(ecritfic("DEF_NAME", "new") == 0 ? 0 : 3);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 3);
+  EXPECT_EQ(ReadWholeFile(path), before);
+  EXPECT_EQ(StrayFiles(dir, "defaults.env"), 0);
+
+  ASSERT_EQ(ecritfic("DEF_NAME", "new"), 0);
+  EXPECT_EQ(Read("DEF_NAME"), "new");
+  EXPECT_EQ(ReadWholeFile(path).size(), before.size());
+}
+
+TEST(SettingsFile, UnreadableOrReadOnlyFileIsNeverRewritten) {
+  if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the super-user";
+  TempDir dir;
+  const std::string path = dir.File("defaults.env");
+  WriteWholeFile(path, "DEF_NAME=old\n# note\n");
+  ASSERT_EQ(initfic(path.c_str()), 0);
+
+  chmod(path.c_str(), 0);
+  EXPECT_EQ(Read("DEF_NAME"), "<absent>");
+  EXPECT_NE(ecritfic("DEF_NAME", "new"), 0);
+  chmod(path.c_str(), 0444);
+  EXPECT_NE(ecritfic("DEF_NAME", "new"), 0);
+  EXPECT_EQ(ReadWholeFile(path), "DEF_NAME=old\n# note\n");
+
+  chmod(path.c_str(), 0644);
+  chmod(dir.Path().c_str(), 0555);  // directory closed: no temporary can be made
+  EXPECT_NE(ecritfic("DEF_NAME", "new"), 0);
+  chmod(dir.Path().c_str(), 0755);
+  EXPECT_EQ(ReadWholeFile(path), "DEF_NAME=old\n# note\n");
+  EXPECT_EQ(StrayFiles(dir, "defaults.env"), 0);
+}
+
+TEST(SettingsFile, WritingThroughSymbolicLinkKeepsTheLinkAndMode) {
+  TempDir dir;
+  const std::string target = dir.File("real.env");
+  const std::string link = dir.File("defaults.env");
+  WriteWholeFile(target, "A=1\n");
+  chmod(target.c_str(), 0600);
+  fs::create_symlink(target, link);
+  ASSERT_EQ(initfic(link.c_str()), 0);
+  ASSERT_EQ(ecritfic("A", "2"), 0);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadWholeFile(target), "A=2\n");
+  struct stat st;
+  ASSERT_EQ(stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(FileNames, ExtensionIsTakenFromTheLastNameOnly) {
+  EXPECT_EQ(litextension("/a/b/shot.tif"), "tif");
+  EXPECT_EQ(litextension("shot.tar.gz"), "gz");
+  EXPECT_EQ(litextension("/a.dir/shot"), "");
+  EXPECT_EQ(litextension("/home/u/.hidden"), "");
+  EXPECT_EQ(litextension("shot."), "");
+  EXPECT_EQ(litextension(nullptr), "");
+}
+
+TEST(FileNames, ElementsRebuildAnIncrementedName) {
+  struct Case {
+    const char* name;
+    const char* directory;
+    const char* base;
+    int number;
+    const char* suffix;
+    const char* extension;
+    const char* next;  // "%s%s_%d%s.%s" with number + 1
+  } cases[] = {
+      {"/tmp/shot.tif", "/tmp/", "shot", 0, "", "tif", "/tmp/shot_1.tif"},
+      {"/tmp/shot_7.tif", "/tmp/", "shot", 7, "", "tif", "/tmp/shot_8.tif"},
+      {"shot_3_left.rgb", "", "shot", 3, "_left", "rgb", "shot_4_left.rgb"},
+      {"my_file_name.jpg", "", "my_file_name", 0, "", "jpg", "my_file_name_1.jpg"},
+      {"a_1_b2.tif", "", "a_1_b2", 0, "", "tif", "a_1_b2_1.tif"},
+      {"/x/list", "/x/", "list", 0, "", "", "/x/list_1."},
+      {"/x/big_12345678901.tif", "/x/", "big_12345678901", 0, "", "tif",
+       "/x/big_12345678901_1.tif"},
+      {"/x.y/frame_09.series", "/x.y/", "frame", 9, "", "series", "/x.y/frame_10.series"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string directory, base, suffix, extension;
+    int number = -1;
+    ASSERT_EQ(litelements(c.name, directory, base, number, suffix, extension), 0);
+    EXPECT_EQ(directory, c.directory);
+    EXPECT_EQ(base, c.base);
+    EXPECT_EQ(number, c.number);
+    EXPECT_EQ(suffix, c.suffix);
+    EXPECT_EQ(extension, c.extension);
+    char next[256];
+    std::snprintf(next, sizeof next, "%s%s_%d%s.%s", directory.c_str(), base.c_str(), number + 1,
+                  suffix.c_str(), extension.c_str());
+    EXPECT_STREQ(next, c.next);
+  }
+  std::string d, b, s, e;
+  int n;
+  EXPECT_NE(litelements("", d, b, n, s, e), 0);
+  EXPECT_NE(litelements("/only/a/directory/", d, b, n, s, e), 0);
+  EXPECT_EQ(d, "/only/a/directory/");
+}
+
+TEST(TextLists, LinesAndImageNamesOfAFile) {
+  TempDir dir;
+  const std::string file = dir.File("list.series");
+  WriteWholeFile(file,
+                 "# made by hand\n/a/one.tif\n\n  \t\n/a/two.tif\r\n#/a/skipped.tif\nthree.tif");
+  EXPECT_EQ(litnbchaines(file.c_str()), 7);
+  auto lines = litchaines(file.c_str());
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[0], "# made by hand");
+  EXPECT_EQ(lines[2], "");
+  EXPECT_EQ(lines[4], "/a/two.tif");
+  EXPECT_EQ(lines[6], "three.tif");
+
+  EXPECT_EQ(litnbimages(file.c_str()), 3);
+  EXPECT_EQ(litimages(file.c_str()),
+            (std::vector<std::string>{"/a/one.tif", "/a/two.tif", "three.tif"}));
+
+  EXPECT_EQ(litnbchaines(dir.File("absent").c_str()), -1);
+  EXPECT_TRUE(litimages(dir.File("absent").c_str()).empty());
+  EXPECT_EQ(litnbimages(dir.Path().c_str()), -1);  // a directory is no list
+
+  WriteWholeFile(file, "");
+  EXPECT_EQ(litnbimages(file.c_str()), 0);
+
+  // A binary file given by mistake: lines are cut, never read whole.
+  WriteWholeFile(file, std::string(1 << 20, 'z') + "\nnext.tif\n");
+  lines = litimages(file.c_str());
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].size(), 64u * 1024u);
+  EXPECT_EQ(lines[1], "next.tif");
+}
+
+}  // namespace
