@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include "document/KEPAteloLastFiles.h"
+#include "document/KEPAteloWindowRules.h"
+
+namespace {
+
+TEST(WindowRules, HiddenToolbarsGiveTheBareMinimum) {
+  KEPAteloMargins margins = ComputeMargins(true, DOCK_TOP, DOCK_BOTTOM, DOCK_RIGHT);
+  int width = 100, height = 100;
+  FitVisuSize(width, height, margins, 0, 0);
+  EXPECT_EQ(width, 386);
+  EXPECT_EQ(height, 258);
+  width = height = 2000;
+  FitVisuSize(width, height, margins, 0, 0);
+  EXPECT_EQ(width, 1236);
+  EXPECT_EQ(height, 882);
+}
+
+TEST(WindowRules, DockedToolbarsWidenMarginsAndMinimum) {
+  KEPAteloMargins m = ComputeMargins(false, DOCK_TOP, DOCK_BOTTOM, DOCK_RIGHT);
+  EXPECT_EQ(m.vertical, 187 + 51);
+  EXPECT_EQ(m.horizontal, 44 + 96);
+  EXPECT_EQ(m.minimumHeight, 238 + 565);
+  EXPECT_EQ(m.minimumWidth, 744);
+  m = ComputeMargins(false, DOCK_LEFT, DOCK_NONE, DOCK_TOP);
+  EXPECT_EQ(m.vertical, 142);
+  EXPECT_EQ(m.horizontal, 89);
+  EXPECT_EQ(m.minimumWidth, 430);
+  EXPECT_EQ(m.minimumHeight, 400);
+}
+
+TEST(WindowRules, FitZoom) {
+  EXPECT_FLOAT_EQ(FitZoom(800, 600, 1000, 500), 0.8f);
+  EXPECT_FLOAT_EQ(FitZoom(800, 600, 100, 300), 2.0f);
+}
+
+std::vector<std::string> Slots(const KEPAteloLastFiles& files) {
+  return {files.Get(1), files.Get(2), files.Get(3)};
+}
+
+TEST(LastFiles, SlotRules) {
+  KEPAteloLastFiles files;
+  files.Update({"a", "b", "c"});
+  EXPECT_EQ(Slots(files), (std::vector<std::string>{"a", "b", "c"}));
+  // The name in slot 2 moves to slot 1 and slot 1 to slot 2; slot 3 stays.
+  files.Update({"b"});
+  EXPECT_EQ(Slots(files), (std::vector<std::string>{"b", "a", "c"}));
+  // A new name pushes the others down.
+  files.Update({"d"});
+  EXPECT_EQ(Slots(files), (std::vector<std::string>{"d", "b", "a"}));
+  // Failed names are skipped and take no slot.
+  files.Update({"", "e", ""});
+  EXPECT_EQ(Slots(files), (std::vector<std::string>{"e", "d", "b"}));
+  files.Remove(1);
+  EXPECT_EQ(Slots(files), (std::vector<std::string>{"d", "b", ""}));
+  files.Remove(3);
+  EXPECT_EQ(Slots(files), (std::vector<std::string>{"d", "b", ""}));
+}
+
+}  // namespace
