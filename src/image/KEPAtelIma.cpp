@@ -249,7 +249,9 @@ int KEPAtelIma::LoadPixels(int& width, int& height, char* errtext) {
   const std::string extension = GetExtension();
   const std::string type = KEPImageFile::TypeOfExtension(extension);
   if (type == "series" || !CanReadFormat(type.c_str())) {
-    if (errtext) KEPFormatError(errtext, "Image type '%s' not supported on open", type.c_str());
+    if (errtext)
+      KEPFormatError(errtext, "Image type '%s' not supported on open",
+                     extension.empty() ? type.c_str() : extension.c_str());
     return 1;
   }
   std::vector<unsigned char> pixels;
@@ -271,7 +273,9 @@ int KEPAtelIma::SaveImage(int writeOption, char* errtext, int /*mergeLogo*/) {
   const std::string extension = GetExtension();
   const std::string type = KEPImageFile::TypeOfExtension(extension);
   if (type == "series" || !CanWriteFormat(type.c_str())) {
-    if (errtext) KEPFormatError(errtext, "Image type '%s' not supported on save", type.c_str());
+    if (errtext)
+      KEPFormatError(errtext, "Image type '%s' not supported on save",
+                     extension.empty() ? type.c_str() : extension.c_str());
     return 1;
   }
   if (_pixels.empty()) {

@@ -1,10 +1,12 @@
 #include "image/KEPImageFile.h"
 
+#include <OpenImageIO/filesystem.h>
 #include <OpenImageIO/imageio.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QBuffer>
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
@@ -192,22 +194,71 @@ int ReadWithQt(const std::string& path, const std::string& extension,
   return 0;
 }
 
+// Writes all of `bytes` to a new file, checking every call: the disk may
+// fill up or a size limit strike at any point.
+int WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes, char* errtext) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    Fail(errtext, "Can't write image file '%s': %s", path, std::strerror(errno));
+    return 1;
+  }
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int error = n < 0 ? errno : ENOSPC;
+      ::close(fd);
+      Fail(errtext, "Can't write image file '%s': %s", path, std::strerror(error));
+      return 1;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (::close(fd) != 0) {
+    Fail(errtext, "Can't write image file '%s': %s", path, std::strerror(errno));
+    return 1;
+  }
+  return 0;
+}
+
 int WriteWithQt(const std::string& path, const std::string& extension, const unsigned char* pixels,
                 int width, int height, char* errtext) {
-  QImage image(width, height, QImage::Format_RGBA8888);
+  QImage image(width, height, QImage::Format_ARGB32);
   if (image.isNull()) {
     Fail(errtext, "Not enough memory to write image file '%s'", path);
     return 1;
   }
-  const std::size_t run = static_cast<std::size_t>(width) * 4;
-  for (int r = 0; r < height; ++r)
-    std::memcpy(image.scanLine(r), pixels + (height - 1 - r) * run, run);
-  QImageWriter writer(QString::fromStdString(path), QByteArray(extension.c_str()));
+  // Qt's XPM writer keeps transparency only from ARGB32 images.
+  for (int r = 0; r < height; ++r) {
+    const unsigned char* from = pixels + static_cast<std::size_t>(height - 1 - r) * width * 4;
+    QRgb* to = reinterpret_cast<QRgb*>(image.scanLine(r));
+    for (int c = 0; c < width; ++c, from += 4) to[c] = qRgba(from[0], from[1], from[2], from[3]);
+  }
+  QByteArray encoded;
+  QBuffer buffer(&encoded);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, QByteArray(extension.c_str()));
   if (!writer.write(image)) {
     Fail(errtext, "Can't write image file '%s': %s", path, writer.errorString().toStdString());
     return 1;
   }
-  return 0;
+  return WriteBytes(path, std::vector<unsigned char>(encoded.begin(), encoded.end()), errtext);
+}
+
+// Largest side each writer takes; above it some abort the whole process
+// instead of reporting an error (the JPEG library exits).
+int MaxSideOf(const std::string& library) {
+  return library == "jpeg" ? 65500 : KEPAtelIma::kMaxSide;
+}
+
+// Reads back a file that a writer wrote straight to the disk: those writers
+// do not all report a short write, so the file is checked instead.
+bool SameAsWritten(const std::string& path, const std::string& extension,
+                   const unsigned char* pixels, int width, int height, bool exact) {
+  std::vector<unsigned char> back;
+  int w = 0, h = 0;
+  if (Read(path, extension, back, w, h, nullptr) != 0 || w != width || h != height) return false;
+  return !exact || std::memcmp(back.data(), pixels, back.size()) == 0;
 }
 
 }  // namespace
@@ -301,6 +352,13 @@ int Write(const std::string& path, const std::string& extension, const unsigned 
     Fail(errtext, "Can't write image file '%s': %s", path, "no pixels in memory");
     return 1;
   }
+  if (width > MaxSideOf(type->library) || height > MaxSideOf(type->library)) {
+    if (errtext)
+      std::snprintf(errtext, KEP_ERRMSG_SIZE,
+                    "Can't write image file '%s': type '%s' takes at most %d pixels a side",
+                    path.c_str(), type->extension.c_str(), MaxSideOf(type->library));
+    return 1;
+  }
   if (type->library == kQt)
     return WriteWithQt(path, type->extension, pixels, width, height, errtext);
 
@@ -315,28 +373,47 @@ int Write(const std::string& path, const std::string& extension, const unsigned 
   if (type->library == "openexr") format = OIIO::TypeDesc::HALF;
   if (type->library == "hdr") format = OIIO::TypeDesc::FLOAT;
   OIIO::ImageSpec spec(width, height, channels, format);
+  // No Exif data is carried, and libtiff 4.5 reports an empty Exif directory
+  // as a write error.
+  if (type->library == "tiff") spec.attribute("tiff:write_exif", 0);
   if (channels == 4) {
     spec.alpha_channel = 3;
     spec.attribute("oiio:UnassociatedAlpha", 1);
   }
-  if (!output->open(path, spec)) {
+  // Encoding into memory keeps every disk error in our hands (WriteBytes);
+  // writers that cannot are checked by reading their file back.
+  std::vector<unsigned char> encoded;
+  OIIO::Filesystem::IOVecOutput memory(encoded);
+  const bool inMemory = output->supports("ioproxy") && output->set_ioproxy(&memory);
+  bool ok = false;
+  try {
+    if (!output->open(path, spec)) {
+      Fail(errtext, "Can't write image file '%s': %s", path, OneLine(output->geterror()));
+      return 1;
+    }
+    const OIIO::stride_t row = static_cast<OIIO::stride_t>(width) * 4;
+    if (channels == 1) {
+      std::vector<unsigned char> grey(static_cast<std::size_t>(width) * height);
+      KEPImagePixels::ToGrey({pixels, KEPImagePixels::BufferSize(width, height)}, grey);
+      ok = output->write_image(OIIO::TypeDesc::UINT8, grey.data() + (height - 1) * width, 1,
+                               -static_cast<OIIO::stride_t>(width));
+    } else {
+      // Last row of the buffer first: files keep the top row first.
+      ok = output->write_image(OIIO::TypeDesc::UINT8, pixels + (height - 1) * row, 4, -row);
+    }
+    ok = output->close() && ok;
+  } catch (const std::bad_alloc&) {
+    Fail(errtext, "Not enough memory to write image file '%s'", path);
+    return 1;
+  }
+  // Writers often go on after a failed write and only record the error.
+  if (!ok || output->has_error()) {
     Fail(errtext, "Can't write image file '%s': %s", path, OneLine(output->geterror()));
     return 1;
   }
-  const OIIO::stride_t row = static_cast<OIIO::stride_t>(width) * 4;
-  bool ok;
-  if (channels == 1) {
-    std::vector<unsigned char> grey(static_cast<std::size_t>(width) * height);
-    KEPImagePixels::ToGrey({pixels, KEPImagePixels::BufferSize(width, height)}, grey);
-    ok = output->write_image(OIIO::TypeDesc::UINT8, grey.data() + (height - 1) * width, 1,
-                             -static_cast<OIIO::stride_t>(width));
-  } else {
-    // Last row of the buffer first: files keep the top row first.
-    ok = output->write_image(OIIO::TypeDesc::UINT8, pixels + (height - 1) * row, 4, -row);
-  }
-  ok = output->close() && ok;
-  if (!ok || output->has_error()) {
-    Fail(errtext, "Can't write image file '%s': %s", path, OneLine(output->geterror()));
+  if (inMemory) return WriteBytes(path, encoded, errtext);
+  if (!SameAsWritten(path, type->extension, pixels, width, height, channels == 4)) {
+    Fail(errtext, "Can't write image file '%s': %s", path, "the file written is incomplete");
     return 1;
   }
   return 0;
