@@ -1,0 +1,292 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <string>
+
+#include "SeriesFixture.h"
+#include "support/ScriptedPrompt.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+class SeriesSaveTest : public SeriesTest {
+ protected:
+  // An image with pixels that is not saved yet.
+  KEPAtelIma* AddUnsaved(const std::string& path) {
+    KEPAtelIma* image = MakeImage(path);
+    image->AllocatePixels(8, 8);
+    series->AppendOneImage(image);
+    return image;
+  }
+  Names Asked() const {
+    Names texts;
+    for (const auto& q : Prompt().asked) texts.push_back(q.text);
+    return texts;
+  }
+};
+
+TEST_F(SeriesSaveTest, ExistingTargetAsksAndCancelKeepsTheOldName) {
+  std::string old = WriteTif("old.tif");
+  std::string target = WriteTif("target.tif");
+  const std::string before = ReadWholeFile(target);
+  KEPAtelIma* image = AddUnsaved(old);
+
+  Prompt().QueueAnswer(2);  // Cancel
+  EXPECT_EQ(series->SaveSingle(image, target.c_str()), 0);
+  ASSERT_EQ(Prompt().asked.size(), 1u);
+  const KEPQuestion& q = Prompt().asked[0];
+  EXPECT_EQ(q.name, "warnDlg");
+  EXPECT_EQ(q.title, "Atelo Test");
+  EXPECT_EQ(q.text, "File '" + target + "' already exist.\nOverwrite file ?");
+  EXPECT_EQ(q.buttons, (Names{" Yes  ", "Cancel"}));
+  EXPECT_EQ(image->GetName(), old);
+  EXPECT_FALSE(image->IsSaved());
+  EXPECT_EQ(ReadWholeFile(target), before);
+
+  // Yes: written under the new name, and the line shows it.
+  Prompt().QueueAnswer(1);
+  EXPECT_EQ(series->SaveSingle(1, target.c_str()), 0) << errmsg;
+  EXPECT_EQ(image->GetName(), target);
+  EXPECT_TRUE(image->IsSaved());
+  EXPECT_EQ(series->GetLabel(1), target);
+  EXPECT_NE(ReadWholeFile(target), before);
+  EXPECT_GE(host.updates, 1);
+}
+
+TEST_F(SeriesSaveTest, IncrementModeLetsTheImagePickAFreeName) {
+  std::string taken = WriteTif("shot.tif");
+  KEPAtelIma* image = AddUnsaved(dir.File("new.tif"));
+  host.increment = 1;
+  EXPECT_EQ(series->SaveOneImage(image, taken.c_str()), 0) << errmsg;
+  EXPECT_TRUE(Prompt().asked.empty());
+  EXPECT_EQ(image->GetName(), dir.File("shot_1.tif"));
+  EXPECT_EQ(series->GetLabel(1), dir.File("shot_1.tif"));
+}
+
+TEST_F(SeriesSaveTest, FailedSaveKeepsNameFlagAndOldFile) {
+  std::string old = WriteTif("keep.tif");
+  const std::string before = ReadWholeFile(old);
+  ASSERT_EQ(series->InsertOneImageAfter(old.c_str(), 1), 0);
+  KEPAtelIma* image = series->GetCurImage();
+  ASSERT_TRUE(image->IsSaved());
+  // Bigger pixels than the file holds, unsaved.
+  image->AllocatePixels(64, 64);
+  image->ClearSaved();
+
+  std::string subdir = dir.File("locked");
+  ASSERT_EQ(mkdir(subdir.c_str(), 0755), 0);
+  std::string target = subdir + "/keep.tif";
+  WriteWholeFile(target, before);
+
+  int status = 0;
+  if (geteuid() != 0) {
+    // A directory nobody may write into.
+    chmod(subdir.c_str(), 0555);
+    Prompt().QueueAnswer(1);
+    status = series->SaveSingle(image, target.c_str());
+    chmod(subdir.c_str(), 0755);
+  } else {
+    // Permissions do not stop root: a full disk does, simulated by a file
+    // size limit below what the image needs.
+    struct rlimit old_limit {};
+    getrlimit(RLIMIT_FSIZE, &old_limit);
+    auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old_limit;
+    small.rlim_cur = 200;
+    setrlimit(RLIMIT_FSIZE, &small);
+    Prompt().QueueAnswer(1);
+    status = series->SaveSingle(image, target.c_str());
+    setrlimit(RLIMIT_FSIZE, &old_limit);
+    std::signal(SIGXFSZ, old_handler);
+  }
+  EXPECT_NE(status, 0);
+  EXPECT_NE(std::string(errmsg), "");
+  EXPECT_EQ(image->GetName(), old);
+  EXPECT_FALSE(image->IsSaved());
+  EXPECT_EQ(ReadWholeFile(target), before);
+  EXPECT_EQ(ReadWholeFile(old), before);
+}
+
+TEST_F(SeriesSaveTest, SavingDropsPixelsItHadToLoad) {
+  std::string path = WriteTif("lazy.tif");
+  Add("/t/a.tif");
+  ASSERT_EQ(series->InsertOneImageAfter(path.c_str(), 0), 0);
+  KEPAtelIma* image = series->GetPosImage(2);
+  ASSERT_EQ(image->GetPixels(), nullptr);
+  std::string copy = dir.File("copy.tif");
+  EXPECT_EQ(series->SaveSingle(2, copy.c_str()), 0) << errmsg;
+  EXPECT_EQ(image->GetName(), copy);
+  EXPECT_EQ(image->GetPixels(), nullptr);
+  EXPECT_EQ(access(copy.c_str(), F_OK), 0);
+}
+
+TEST_F(SeriesSaveTest, SameNameInTheListAsksOnceAndOverwriteClosesTheOthers) {
+  std::string name = WriteTif("same.tif");
+  ASSERT_EQ(series->InsertOneImageAfter(name.c_str(), 1), 0);
+  ASSERT_EQ(series->InsertOneImageAfter(name.c_str(), 1), 0);
+  KEPAtelIma* third = AddUnsaved(name);
+  host.keep = host.write = host.increment = 0;
+  EXPECT_EQ(series->GetLabel(3), name + " <2>");
+
+  Prompt().QueueAnswer(3);
+  EXPECT_EQ(series->SaveSingle(third, nullptr), 0) << errmsg;
+  ASSERT_EQ(Asked(),
+            (Names{"Image '" + name +
+                   " <2>' allready in list.\nAccording to the current default settings all "
+                   "images with the\nsame filename will be overwritten."}));
+  EXPECT_EQ(Prompt().asked[0].buttons,
+            (Names{"Increment Name", "Keep Images In Memory", "Overwite Images"}));
+  EXPECT_EQ(host.write, 1);
+  ASSERT_EQ(series->GetNbrImage(), 1);
+  EXPECT_EQ(series->GetPosImage(1), third);
+  EXPECT_EQ(series->GetCurImage(), third);
+  EXPECT_TRUE(third->IsSaved());
+  EXPECT_EQ(series->GetLabel(1), name);  // the line lost its number on saving
+}
+
+TEST_F(SeriesSaveTest, SameNameInTheListIncrementOrKeep) {
+  std::string name = WriteTif("same.tif");
+  host.keep = 0;
+  ASSERT_EQ(series->InsertOneImageAfter(name.c_str(), 0), 0);
+  KEPAtelIma* first = series->GetPosImage(1);
+  KEPAtelIma* second = AddUnsaved(name);
+  host.keep = host.write = host.increment = 0;
+  ASSERT_EQ(first->GetPixels(), nullptr);
+
+  Prompt().QueueAnswer(1);  // Increment Name
+  EXPECT_EQ(series->SaveSingle(second, nullptr), 0) << errmsg;
+  EXPECT_EQ(host.increment, 1);
+  EXPECT_EQ(second->GetName(), dir.File("same_1.tif"));
+  EXPECT_EQ(series->GetNbrImage(), 2);
+
+  KEPAtelIma* third = AddUnsaved(name);
+  host.increment = 0;
+  Prompt().QueueAnswer(2);  // Keep Images In Memory
+  EXPECT_EQ(series->SaveSingle(third, nullptr), 0) << errmsg;
+  EXPECT_EQ(host.keep, 1);
+  EXPECT_NE(first->GetPixels(), nullptr);  // read before its file changed
+  EXPECT_EQ(series->GetNbrImage(), 3);
+  EXPECT_EQ(Prompt().asked.size(), 2u);
+}
+
+TEST_F(SeriesSaveTest, OutsidePictureModeDefaultsAreTakenAndStated) {
+  std::string target = WriteTif("there.tif");
+  KEPAtelIma* image = MakeImage(dir.File("render.tif"), false);
+  image->AllocatePixels(4, 4);
+  image->SetTiffVariant("LZW");
+  series->AppendOneImage(image);
+  host.mode = KEPAteloSeriesHost::MODE_RENDER;
+  EXPECT_EQ(series->SaveSingle(image, target.c_str()), 0) << errmsg;
+  EXPECT_TRUE(Prompt().asked.empty());
+  EXPECT_EQ(host.messages,
+            (Names{"Image '" + dir.File("render.tif") + "' not finished.\nRendering Interrupted.\n",
+                   "File '" + target + "' already exist.\nFile Overwriten.\n",
+                   "Tiff File Format.\nUse Standard Tiff Format.\n"}));
+  EXPECT_EQ(host.renderEnds, 1);
+  EXPECT_EQ(image->GetTiffVariant(), "TIFF");
+  EXPECT_EQ(image->GetName(), target);
+
+  host.messages.clear();
+  host.mode = KEPAteloSeriesHost::MODE_RENDER_VISU_OFF;
+  host.prompt = 1;
+  AddUnsaved(dir.File("late.tif"));
+  EXPECT_EQ(series->CloseSelectedImage(), 0);
+  EXPECT_EQ(host.messages,
+            (Names{"Image '" + dir.File("late.tif") + "' not saved.\nSave image.\n"}));
+  EXPECT_EQ(access(dir.File("late.tif").c_str(), F_OK), 0);  // saved on the way out
+}
+
+TEST_F(SeriesSaveTest, SaveMultiStopsAtTheFirstFailure) {
+  AddUnsaved(dir.File("one.tif"));
+  AddUnsaved(dir.File("nowhere/two.tif"));
+  AddUnsaved(dir.File("three.tif"));
+  EXPECT_NE(series->SaveAllImages(), 0);
+  EXPECT_EQ(access(dir.File("one.tif").c_str(), F_OK), 0);
+  EXPECT_NE(access(dir.File("three.tif").c_str(), F_OK), 0);
+  Select({1, 3});
+  series->GetPosImage(1)->ClearSaved();
+  EXPECT_EQ(series->SaveSelectedImages(0, nullptr), 0) << errmsg;
+  EXPECT_EQ(access(dir.File("three.tif").c_str(), F_OK), 0);
+}
+
+TEST_F(SeriesSaveTest, SeriesFileGetsItsExtensionAndIncrements) {
+  AddUnsaved("/p/a.tif");
+  AddUnsaved("/p/b.tif");
+  AddUnsaved("/p/c.tif");
+  Select({1, 3});
+  ASSERT_EQ(series->SaveSeries(dir.File("list").c_str()), 0) << errmsg;
+  EXPECT_EQ(ReadWholeFile(dir.File("list.series")), "/p/a.tif\n/p/c.tif\n");
+
+  host.increment = 1;
+  ASSERT_EQ(series->SaveSeries(dir.File("list.series").c_str()), 0);
+  ASSERT_EQ(series->SaveSeries(dir.File("list").c_str()), 0);
+  EXPECT_EQ(ReadWholeFile(dir.File("list_1.series")), "/p/a.tif\n/p/c.tif\n");
+  EXPECT_EQ(ReadWholeFile(dir.File("list_2.series")), "/p/a.tif\n/p/c.tif\n");
+
+  // Without increment the user is asked; Cancel leaves the file alone.
+  host.increment = 0;
+  Select({2});
+  Prompt().QueueAnswer(2);
+  EXPECT_EQ(series->SaveSeries(dir.File("list.series").c_str()), 0);
+  EXPECT_EQ(Asked(),
+            (Names{"File '" + dir.File("list.series") + "' already exist.\nOverwrite file ?"}));
+  EXPECT_EQ(ReadWholeFile(dir.File("list.series")), "/p/a.tif\n/p/c.tif\n");
+
+  Select({});
+  ASSERT_EQ(series->SaveSeries(dir.File("empty.series").c_str()), 0);
+  EXPECT_EQ(access(dir.File("empty.series").c_str(), F_OK), 0);
+  EXPECT_EQ(ReadWholeFile(dir.File("empty.series")), "");
+}
+
+TEST_F(SeriesSaveTest, SeriesFileErrors) {
+  std::string missing = dir.File("no/such/dir/x.series");
+  EXPECT_EQ(series->SaveSeries(missing.c_str()), -1);
+  EXPECT_EQ(std::string(errmsg), "Directory '" + dir.File("no/such/dir/") + "' not available");
+  // A directory where the file should go cannot be replaced.
+  ASSERT_EQ(mkdir(dir.File("taken.series").c_str(), 0755), 0);
+  host.increment = 0;
+  Prompt().QueueAnswer(1);
+  EXPECT_EQ(series->SaveSeries(dir.File("taken.series").c_str()), 1);
+  EXPECT_EQ(std::string(errmsg), "Unable to create file " + dir.File("taken.series"));
+}
+
+TEST_F(SeriesSaveTest, InsertSeriesSkipsCommentsKeepsOrderAndReportsBadLines) {
+  std::string a = WriteTif("a.tif"), b = WriteTif("b.tif"), c = WriteTif("c.tif");
+  WriteWholeFile(dir.File("in.series"), "# pictures\n" + a + "\n\n" + dir.File("gone.tif") + "\n" +
+                                            b + "\n#" + c + "\n" + c + "\n");
+  KEPAtelIma* first = Add("/t/first.tif");
+  Add("/t/last.tif");
+  series->SelectImage(1);
+  ASSERT_EQ(series->InsertSeries(dir.File("in.series").c_str(), 1), 0);
+  ASSERT_EQ(series->GetNbrImage(), 5);
+  EXPECT_EQ(series->GetPosImage(1), first);
+  EXPECT_EQ(series->GetPosImage(2)->GetName(), a);
+  EXPECT_EQ(series->GetPosImage(3)->GetName(), b);
+  EXPECT_EQ(series->GetPosImage(4)->GetName(), c);
+  EXPECT_STREQ(series->GetPosImage(5)->GetName(), "/t/last.tif");
+  EXPECT_EQ(series->GetCurValue(), 4);
+  EXPECT_EQ(host.errors, (Names{"File '" + dir.File("gone.tif") + "' not found"}));
+
+  EXPECT_EQ(series->InsertSeries(dir.File("nothing.series").c_str(), 0), 1);
+  EXPECT_EQ(series->GetNbrImage(), 5);
+}
+
+TEST_F(SeriesSaveTest, SeriesFileRoundTrip) {
+  std::string a = WriteTif("a.tif"), b = WriteTif("b.tif");
+  series->InsertOneImageAfter(a.c_str(), 1);
+  series->InsertOneImageAfter(b.c_str(), 1);
+  Select({1, 2});
+  ASSERT_EQ(series->SaveSeries(dir.File("both.series").c_str()), 0);
+  series->CloseAllImages();
+  ASSERT_EQ(series->GetNbrImage(), 0);
+  ASSERT_EQ(series->InsertSeries(dir.File("both.series").c_str(), 0), 0);
+  ASSERT_EQ(series->GetNbrImage(), 2);
+  EXPECT_EQ(series->GetPosImage(1)->GetName(), a);
+  EXPECT_EQ(series->GetPosImage(2)->GetName(), b);
+}
+
+}  // namespace
