@@ -4,19 +4,19 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <unordered_set>
 
 namespace KEPSeriesRules {
 
 std::string MakeLabel(const std::string& name, const std::vector<std::string>& others) {
   std::string base = name.empty() ? "Untitled" : name;
-  auto shown = [&](const std::string& text) {
-    return std::find(others.begin(), others.end(), text) != others.end();
-  };
-  if (!shown(base)) return base;
-  // At most others.size() labels can be taken, so this ends.
+  // A set, so that a long series of one name stays linear to label.
+  const std::unordered_set<std::string> shown(others.begin(), others.end());
+  if (!shown.count(base)) return base;
+  // At most others.size() numbers can be taken, so this ends.
   for (int k = 1;; ++k) {
     std::string candidate = base + " <" + std::to_string(k) + ">";
-    if (!shown(candidate)) return candidate;
+    if (!shown.count(candidate)) return candidate;
   }
 }
 

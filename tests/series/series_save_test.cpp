@@ -275,18 +275,4 @@ TEST_F(SeriesSaveTest, InsertSeriesSkipsCommentsKeepsOrderAndReportsBadLines) {
   EXPECT_EQ(series->GetNbrImage(), 5);
 }
 
-TEST_F(SeriesSaveTest, SeriesFileRoundTrip) {
-  std::string a = WriteTif("a.tif"), b = WriteTif("b.tif");
-  series->InsertOneImageAfter(a.c_str(), 1);
-  series->InsertOneImageAfter(b.c_str(), 1);
-  Select({1, 2});
-  ASSERT_EQ(series->SaveSeries(dir.File("both.series").c_str()), 0);
-  series->CloseAllImages();
-  ASSERT_EQ(series->GetNbrImage(), 0);
-  ASSERT_EQ(series->InsertSeries(dir.File("both.series").c_str(), 0), 0);
-  ASSERT_EQ(series->GetNbrImage(), 2);
-  EXPECT_EQ(series->GetPosImage(1)->GetName(), a);
-  EXPECT_EQ(series->GetPosImage(2)->GetName(), b);
-}
-
 }  // namespace
