@@ -1,0 +1,46 @@
+#include "colour/KEPYIQColor.h"
+
+#include <array>
+#include <cstdio>
+
+#include "colour/KEPHLSColor.h"
+#include "colour/KEPRGBColor.h"
+
+namespace {
+
+using Matrix = std::array<std::array<double, 3>, 3>;
+
+constexpr Matrix kRgbToYiq = {{{0.3, 0.59, 0.11}, {0.6, -0.28, -0.32}, {0.21, -0.52, 0.31}}};
+
+// Inverse by cofactors, worked out once at compile time, so that YIQ to RGB
+// undoes RGB to YIQ to double precision rather than to a rounded table.
+constexpr Matrix Invert(const Matrix& m) {
+  Matrix c{};
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      const int i1 = (i + 1) % 3, i2 = (i + 2) % 3, j1 = (j + 1) % 3, j2 = (j + 2) % 3;
+      c[j][i] = m[i1][j1] * m[i2][j2] - m[i1][j2] * m[i2][j1];  // transposed cofactor
+    }
+  }
+  const double det = m[0][0] * c[0][0] + m[0][1] * c[1][0] + m[0][2] * c[2][0];
+  for (auto& row : c) {
+    for (double& v : row) v /= det;
+  }
+  return c;
+}
+
+constexpr Matrix kYiqToRgb = Invert(kRgbToYiq);
+
+}  // namespace
+
+void KEPYIQColor::ConvertToRGBColor(KEPRGBColor& out) const {
+  const double y = _y, i = _i, q = _q;
+  const auto& m = kYiqToRgb;
+  out.Set(static_cast<float>(m[0][0] * y + m[0][1] * i + m[0][2] * q),
+          static_cast<float>(m[1][0] * y + m[1][1] * i + m[1][2] * q),
+          static_cast<float>(m[2][0] * y + m[2][1] * i + m[2][2] * q));
+}
+
+void KEPYIQColor::ConvertToHLSColor(KEPHLSColor&) const {
+  std::fputs("yiq to hls to implement\n", stdout);
+}
