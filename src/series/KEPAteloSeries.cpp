@@ -26,6 +26,19 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* label, co
   return button;
 }
 
+// A line keeps its label's bytes beside the text it shows, so that names
+// that are not valid UTF-8 still compare as the names they are.
+constexpr int kLabelRole = Qt::UserRole + 1;
+
+std::string LineLabel(const QListWidgetItem* item) {
+  return item->data(kLabelRole).toByteArray().toStdString();
+}
+
+void SetLineLabel(QListWidgetItem* item, const std::string& label) {
+  item->setData(kLabelRole, QByteArray::fromStdString(label));
+  item->setText(QString::fromLocal8Bit(label.data(), static_cast<qsizetype>(label.size())));
+}
+
 }  // namespace
 
 KEPAteloSeries::KEPAteloSeries(KEPAteloSeriesHost* host, QWidget* parent)
@@ -144,7 +157,7 @@ std::string KEPAteloSeries::GetCurLabel() const {
 
 std::string KEPAteloSeries::GetLabel(int position) const {
   if (position < 1 || position > _list->count()) return {};
-  return _list->item(position - 1)->text().toStdString();
+  return LineLabel(_list->item(position - 1));
 }
 
 int KEPAteloSeries::LocateImage(const KEPAtelIma* image) const {
@@ -174,7 +187,7 @@ void KEPAteloSeries::SetSelectedPositions(std::span<const int> positions) {
 std::vector<std::string> KEPAteloSeries::OtherLabels(int position) const {
   std::vector<std::string> labels;
   for (int row = 0; row < _list->count(); ++row) {
-    if (row != position - 1) labels.push_back(_list->item(row)->text().toStdString());
+    if (row != position - 1) labels.push_back(LineLabel(_list->item(row)));
   }
   return labels;
 }
@@ -188,7 +201,7 @@ void KEPAteloSeries::UpdateLine(int position) {
   KEPAtelIma* image = GetPosImage(position);
   if (!image) return;
   // setText leaves the selection as it is.
-  _list->item(position - 1)->setText(QString::fromStdString(LabelOf(image)));
+  SetLineLabel(_list->item(position - 1), LabelOf(image));
 }
 
 // --- selection -----------------------------------------------------------
@@ -271,7 +284,9 @@ int KEPAteloSeries::PlaceImage(std::unique_ptr<KEPAtelIma> image, int after) {
   _images.insert(_images.begin() + after, std::move(image));
   {
     QSignalBlocker block(_list);
-    _list->insertItem(after, QString::fromStdString(label));
+    auto* item = new QListWidgetItem;
+    SetLineLabel(item, label);
+    _list->insertItem(after, item);
   }
   if (_current > after) ++_current;
   _lastInserted = after + 1;
@@ -505,9 +520,9 @@ int KEPAteloSeries::SwapImages(int first, int second) {
   std::swap(_images[first - 1], _images[second - 1]);
   QListWidgetItem* a = _list->item(first - 1);
   QListWidgetItem* b = _list->item(second - 1);
-  QString text = a->text();
-  a->setText(b->text());
-  b->setText(text);
+  std::string label = LineLabel(a);
+  SetLineLabel(a, LineLabel(b));
+  SetLineLabel(b, label);
   return 0;
 }
 

@@ -22,7 +22,11 @@ TEST_F(SeriesTest, RepeatedNamesGetNumberedLabels) {
             (std::vector<std::string>{"/t/name.tif", "/t/name.tif <1>", "/t/name.tif <2>"}));
   Add("");
   EXPECT_EQ(series->GetLabel(4), "Untitled");
-  EXPECT_EQ(series->GetCurLabel(), "Untitled");
+  // Names in a legacy 8-bit encoding label by their bytes.
+  Add("/t/caf\xe9.tif");
+  Add("/t/caf\xe9.tif");
+  EXPECT_EQ(series->GetLabel(6), "/t/caf\xe9.tif <1>");
+  EXPECT_EQ(series->GetCurLabel(), "/t/caf\xe9.tif <1>");
 
   // A renamed image gets its own name back; the selection stays put.
   Select({2, 3});
