@@ -161,13 +161,33 @@ bool Allocate(std::vector<unsigned char>& buffer, int width, int height) {
   }
 }
 
+// The "width height colours chars" values line of an XPM file, the first
+// quoted text; Qt's reader gives no size before decoding.
+bool XpmHeaderSize(const std::string& path, std::int64_t& width, std::int64_t& height) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  char head[4096];
+  const std::size_t n = std::fread(head, 1, sizeof head - 1, file);
+  std::fclose(file);
+  head[n] = 0;
+  const char* quote = std::strchr(head, '"');
+  long long w = 0, h = 0;
+  if (!quote || std::sscanf(quote + 1, "%lld %lld", &w, &h) != 2) return false;
+  width = w;
+  height = h;
+  return true;
+}
+
 int ReadWithQt(const std::string& path, const std::string& extension,
                std::vector<unsigned char>& pixels, int& width, int& height, char* errtext) {
   QImageReader reader(QString::fromStdString(path), QByteArray(extension.c_str()));
   reader.setAutoTransform(false);
-  QSize size = reader.size();
-  if (size.isValid() && !SizeAllowed(size.width(), size.height())) {
-    FailSize(errtext, path, size.width(), size.height());
+  // Qt's own cap (256 MB) is below ours; ours is checked on the header.
+  reader.setAllocationLimit(static_cast<int>(KEPAtelIma::kMaxPixels * 4 / (1024 * 1024)) + 1);
+  std::int64_t claimedWidth = 0, claimedHeight = 0;
+  if (extension == "xpm" && XpmHeaderSize(path, claimedWidth, claimedHeight) &&
+      !SizeAllowed(claimedWidth, claimedHeight)) {
+    FailSize(errtext, path, claimedWidth, claimedHeight);
     return 1;
   }
   QImage image = reader.read();
@@ -311,8 +331,11 @@ int Read(const std::string& path, const std::string& extension, std::vector<unsi
     FailSize(errtext, path, spec.width, spec.height);
     return 1;
   }
-  if (spec.nchannels < 1) {
-    Fail(errtext, "Can't read image file '%s': %s", path, "no colour channels");
+  // The reader decodes every channel of a scanline even when four are asked
+  // for, so a file claiming thousands of them is refused like a huge one.
+  if (spec.nchannels < 1 || spec.nchannels > 64 || spec.deep) {
+    Fail(errtext, "Can't read image file '%s': %s", path,
+         spec.deep ? "deep images are not supported" : "unusable number of channels");
     return 1;
   }
   const int w = spec.width, h = spec.height, channels = std::min(spec.nchannels, 4);
