@@ -6,6 +6,7 @@
 
 #include "platform/settings/KEPSettingsFile.h"
 #include "settings/KEPAteloSettings.h"
+#include "settings/SettingsText.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -35,23 +36,10 @@ TEST_F(DefaultsFile, MissingFileGivesEveryDefaultAndIsNotCreated) {
   EXPECT_FALSE(settings.DefaultsFileExisted());
   EXPECT_FALSE(std::filesystem::exists(file));
 
-  EXPECT_EQ(settings.GetWaitMax(), 100);
-  EXPECT_EQ(settings.GetSaveMode(), S::SAVE_SMART);
-  EXPECT_EQ(settings.GetMinTime(), 30);
-  EXPECT_EQ(settings.GetMsgMode(), S::MSG_NONE);
-  EXPECT_EQ(settings.GetIncrementMode(), 0);
-  EXPECT_EQ(settings.GetPromptMode(), 0);
-  EXPECT_EQ(settings.GetWriteMode(), 0);
-  EXPECT_EQ(settings.GetKeepMode(), 1);
-  EXPECT_EQ(settings.GetLoopMode(), 1);
-  EXPECT_EQ(settings.GetSplitMode(), 1);
-  EXPECT_EQ(settings.GetSplitSize(), 4000000);
-  EXPECT_EQ(settings.GetPrintTimeout(), 30);
+  EXPECT_EQ(SettingsText(settings),
+            "wait=100 save=2 min=30 msg=1 inc=0 prompt=0 write=0 keep=1 loop=1 split=1/4000000 "
+            "print=30 docks=TOP,BOTTOM,RIGHT last=||");
   EXPECT_EQ(settings.GetMergeLogoMode(), 1);
-  EXPECT_EQ(settings.GetDockState(S::TOOLBAR_EDIT), S::DOCK_TOP);
-  EXPECT_EQ(settings.GetDockState(S::TOOLBAR_PLAYBACK), S::DOCK_BOTTOM);
-  EXPECT_EQ(settings.GetDockState(S::TOOLBAR_DRAW), S::DOCK_RIGHT);
-  for (int slot = 1; slot <= 3; ++slot) EXPECT_EQ(settings.GetLastFile(slot), "");
 
   std::string directory, name, type;
   S::ReadNamingDefaults(directory, name, type);
@@ -81,28 +69,13 @@ TEST_F(DefaultsFile, ValuesTakeTheirInMemoryForms) {
       "LAST_FILE1=/pics/a b.tif\n"
       "LAST_FILE3=/pics/c.tif\n");
   EXPECT_TRUE(settings.DefaultsFileExisted());
-  EXPECT_EQ(settings.GetWaitMax(), 250);
-  EXPECT_EQ(settings.GetSaveMode(), S::SAVE_SMART);
-  EXPECT_EQ(settings.GetMinTime(), 45);
-  EXPECT_EQ(settings.GetMsgMode(), S::MSG_CONDENSED);
-  EXPECT_EQ(settings.GetIncrementMode(), 1);
-  EXPECT_EQ(settings.GetPromptMode(), 0);
-  EXPECT_EQ(settings.GetWriteMode(), 1);
-  EXPECT_EQ(settings.GetKeepMode(), 0);
-  EXPECT_EQ(settings.GetLoopMode(), 0);
-  EXPECT_EQ(settings.GetSplitMode(), 0);
-  EXPECT_EQ(settings.GetSplitSize(), 1000);
-  EXPECT_EQ(settings.GetPrintTimeout(), 90);
-  EXPECT_EQ(settings.GetDockState(S::TOOLBAR_EDIT), S::DOCK_LEFT);
-  EXPECT_EQ(settings.GetDockState(S::TOOLBAR_PLAYBACK), S::DOCK_NONE);
-  EXPECT_EQ(settings.GetDockState(S::TOOLBAR_DRAW), S::DOCK_BOTTOM);
-  EXPECT_EQ(settings.GetLastFile(1), "/pics/a b.tif");
-  EXPECT_EQ(settings.GetLastFile(2), "");
-  EXPECT_EQ(settings.GetLastFile(3), "/pics/c.tif");
+  EXPECT_EQ(SettingsText(settings),
+            "wait=250 save=2 min=45 msg=2 inc=1 prompt=0 write=1 keep=0 loop=0 split=0/1000 "
+            "print=90 docks=LEFT,OFF,BOTTOM last=/pics/a b.tif||/pics/c.tif");
   EXPECT_EQ(settings.GetLastFile(4), "");
 }
 
-TEST_F(DefaultsFile, ThreeWayKeysAndDockCodes) {
+TEST_F(DefaultsFile, SaveAndMessageModesLookAtAnUpperCaseFirstLetter) {
   struct Case {
     const char* value;
     int mode;
@@ -114,15 +87,6 @@ TEST_F(DefaultsFile, ThreeWayKeysAndDockCodes) {
     EXPECT_EQ(settings.GetSaveMode(), c.mode);
     EXPECT_EQ(settings.GetMsgMode(), c.mode);
   }
-  for (int side : {S::DOCK_NONE, S::DOCK_TOP, S::DOCK_BOTTOM, S::DOCK_LEFT, S::DOCK_RIGHT}) {
-    EXPECT_EQ(S::DockFromText(S::DockText(side)), side);
-  }
-  EXPECT_STREQ(S::DockText(S::DOCK_NONE), "OFF");
-  EXPECT_EQ(S::DockFromText("top"), S::DOCK_NONE);
-  EXPECT_EQ(S::DOCK_TOP, 0x20000);
-  EXPECT_EQ(S::DOCK_BOTTOM, 0x40000);
-  EXPECT_EQ(S::DOCK_LEFT, 0x80000);
-  EXPECT_EQ(S::DOCK_RIGHT, 0x100000);
 }
 
 TEST_F(DefaultsFile, GarbledNumbersGiveTheirDefaults) {
@@ -173,10 +137,7 @@ TEST_F(DefaultsFile, SaveDefaultsWritesTheToolbarsAndKeepsTheRest) {
 
   S again;
   ASSERT_EQ(again.ReadDefaults(), 0);
-  EXPECT_EQ(again.GetDockState(S::TOOLBAR_EDIT), S::DOCK_LEFT);
-  EXPECT_EQ(again.GetDockState(S::TOOLBAR_PLAYBACK), S::DOCK_NONE);
-  EXPECT_EQ(again.GetDockState(S::TOOLBAR_DRAW), S::DOCK_TOP);
-  EXPECT_EQ(again.GetKeepMode(), 0);
+  EXPECT_EQ(SettingsText(again), SettingsText(settings));
 }
 
 TEST(DefaultsWithoutHome, EveryDefaultAndAFailure) {
@@ -187,8 +148,9 @@ TEST(DefaultsWithoutHome, EveryDefaultAndAFailure) {
   EXPECT_NE(settings.ReadDefaults(), 0);
   if (saved) setenv("HOME", keep.c_str(), 1);
   EXPECT_FALSE(settings.DefaultsFileExisted());
-  EXPECT_EQ(settings.GetSaveMode(), S::SAVE_SMART);
-  EXPECT_EQ(settings.GetDockState(S::TOOLBAR_DRAW), S::DOCK_RIGHT);
+  EXPECT_EQ(SettingsText(settings),
+            "wait=100 save=2 min=30 msg=1 inc=0 prompt=0 write=0 keep=1 loop=1 split=1/4000000 "
+            "print=30 docks=TOP,BOTTOM,RIGHT last=||");
 }
 
 }  // namespace

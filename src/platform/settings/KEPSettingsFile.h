@@ -9,7 +9,8 @@
 // The settings file is plain text a person can read and edit: one KEY=value
 // per line, the value taken verbatim to the end of the line (it may hold
 // blanks and "="). Lines starting with "#" and keys nobody knows are kept as
-// they are when a key is written.
+// they are when a key is written. When a key stands on several lines, the
+// first one is read and replaced and the others are kept as they are.
 
 // Names the settings file used by litfic and ecritfic. 0 = success.
 int initfic(const char* path);
@@ -22,17 +23,24 @@ int litfic(const char* key, char* buffer, std::size_t size);
 // missing. 0 = success.
 int ecritfic(const char* key, const char* value);
 
-// Extension of a file name, without the dot; "" when it has none.
+// Extension of a file name, without the dot; "" when it has none. Only the
+// last name of the path counts, and a leading dot (".hidden") starts no
+// extension.
 std::string litextension(const char* name);
 // Splits a file name into directory (with its trailing "/", or ""), base
 // name, trailing number, suffix and extension (without the dot, "" when
 // none), so that an incremented name can be rebuilt with
-// "%s%s_%d%s.%s". 0 = success.
+// "%s%s_%d%s.%s". The number is the last "_<digits>" group (at most 9
+// digits) of the name without extension after which no digit follows; the
+// suffix is what follows it: "shot_3_left.rgb" gives "shot", 3, "_left",
+// "rgb". Without such a group the number is 0, the suffix "" and the base the
+// whole name without extension. Non-zero when the name holds no file name.
 int litelements(const char* name, std::string& directory, std::string& base, int& number,
                 std::string& suffix, std::string& extension);
 
-// Lines of a text file, in order, without their line ends; -1 / empty when
-// the file cannot be read.
+// Lines of a text file, in order, without their line ends ("\n" or "\r\n");
+// -1 / empty when the file cannot be read. A line longer than 64 KiB is cut
+// there.
 int litnbchaines(const char* file);
 std::vector<std::string> litchaines(const char* file);
 // Image file names of a series file: the lines that are neither empty nor
