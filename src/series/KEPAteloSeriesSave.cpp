@@ -332,13 +332,28 @@ int KEPAteloSeries::InsertSeries(const char* fileName, int select) {
     KEPFormatError(errmsg, "File '%s' not found", path.c_str());
     return 1;
   }
+  // A list of names this long is no series file; reading it would only
+  // fill memory.
+  constexpr off_t kMaxSeriesFile = 64 << 20;
+  if (info.st_size > kMaxSeriesFile) {
+    KEPFormatError(errmsg, "File '%s' is not a series file", path.c_str());
+    return 1;
+  }
   if (litnbimages(path.c_str()) < 0) {
     KEPFormatError(errmsg, "Unable to read file %s", path.c_str());
     return 1;
   }
+  std::vector<std::string> lines = litimages(path.c_str());
+  // Binary data is refused whole rather than reported line by line.
+  for (const std::string& line : lines) {
+    if (line.find('\0') != std::string::npos) {
+      KEPFormatError(errmsg, "File '%s' is not a series file", path.c_str());
+      return 1;
+    }
+  }
   int after = InsertionPoint(0);
   int last = 0;
-  for (std::string line : litimages(path.c_str())) {
+  for (std::string line : lines) {
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
       line.pop_back();
     if (line.empty() || line[0] == '#') continue;

@@ -273,6 +273,13 @@ TEST_F(SeriesSaveTest, InsertSeriesSkipsCommentsKeepsOrderAndReportsBadLines) {
 
   EXPECT_EQ(series->InsertSeries(dir.File("nothing.series").c_str(), 0), 1);
   EXPECT_EQ(series->GetNbrImage(), 5);
+  // Binary data is refused whole, with one error and nothing inserted.
+  WriteWholeFile(dir.File("junk.series"), a + std::string("\n\x01\0\x7f\n", 5) + b + "\n");
+  host.errors.clear();
+  EXPECT_EQ(series->InsertSeries(dir.File("junk.series").c_str(), 0), 1);
+  EXPECT_EQ(std::string(errmsg), "File '" + dir.File("junk.series") + "' is not a series file");
+  EXPECT_EQ(series->GetNbrImage(), 5);
+  EXPECT_TRUE(host.errors.empty());
 }
 
 }  // namespace
