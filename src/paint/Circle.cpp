@@ -17,7 +17,7 @@ constexpr int kQuarters[4][3] = {{1, 2, 3}, {3, 4, 5}, {5, 6, 7}, {7, 8, 1}};
 
 class CircleTrace {
  public:
-  CircleTrace(std::int64_t x, std::int64_t y) : _x(x), _y(y) {}
+  CircleTrace(int x, int y) : _x(x), _y(y) {}
 
   void Quarter(std::int64_t k0, const int (&dirs)[3]) {
     std::int64_t k = k0, e = k0 - 1, l = 1;
@@ -59,8 +59,8 @@ class CircleTrace {
   void Append() {
     const std::size_t n = _points.size();
     if (n >= 4) {
-      const std::int64_t x1 = _points[n - 4], y1 = _points[n - 3];
-      const std::int64_t x2 = _points[n - 2], y2 = _points[n - 1];
+      const int x1 = _points[n - 4], y1 = _points[n - 3];
+      const int x2 = _points[n - 2], y2 = _points[n - 1];
       if ((x1 == _x && x2 == _x) || (y1 == _y && y2 == _y)) {
         _points[n - 2] = _x;
         _points[n - 1] = _y;
@@ -71,8 +71,10 @@ class CircleTrace {
     _points.push_back(_y);
   }
 
-  std::int64_t _x, _y;
-  std::vector<std::int64_t> _points;
+  // The start is within kCoordLimit and the radius below 2^21, so every
+  // position fits an int.
+  int _x, _y;
+  std::vector<int> _points;
 };
 
 }  // namespace
@@ -94,7 +96,7 @@ std::vector<float> ComputeCircle(int width, int height, float offsetX, float off
     return {};
   }
   const auto k0 = static_cast<std::int64_t>(std::trunc(2.0 * radius - 1.0));
-  CircleTrace trace(static_cast<std::int64_t>(startX), static_cast<std::int64_t>(startY));
+  CircleTrace trace(static_cast<int>(startX), static_cast<int>(startY));
   // Each quarter ends where the next begins; the fourth ends back at the
   // start, which is not listed twice.
   for (const auto& dirs : kQuarters) trace.Quarter(k0, dirs);

@@ -47,8 +47,6 @@ class SeedFill {
       if (y + 1 < _height) SeedRow(y + 1, left, right);
       if (y - 1 >= 0) SeedRow(y - 1, left, right);
     }
-    // Give back what a huge region made the stack grow to.
-    std::vector<std::pair<int, int>>().swap(_stack);
   }
 
  private:
