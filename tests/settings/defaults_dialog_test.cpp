@@ -260,4 +260,18 @@ TEST_F(DefaultsDialog, BrowseSplitsTheChosenName) {
   EXPECT_FALSE(std::filesystem::exists(file));  // browsing writes nothing until OK
 }
 
+TEST(DefaultsDialogUnwritable, OkStillSetsTheValuesAndWarnsOnce) {
+  TempDir dir;
+  ScopedHome home(dir.File("no-such-home"));
+  S settings;
+  ASSERT_EQ(settings.ReadDefaults(), 0);
+  KEPAteloDefaults dialog(nullptr, settings);
+  dialog.findChild<QRadioButton*>("neverRad")->click();
+  dialog.findChild<QPushButton*>("okBtn")->click();
+  EXPECT_EQ(settings.GetSaveMode(), S::SAVE_NEVER);
+  ASSERT_EQ(Prompt().asked.size(), 1u);
+  EXPECT_EQ(Prompt().asked[0].name, "warnDlg");
+  EXPECT_NE(Prompt().asked[0].text.find("no-such-home"), std::string::npos);
+}
+
 }  // namespace
