@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <algorithm>
 
 #include "platform/viewer/KEP2DViewMapping.h"
 

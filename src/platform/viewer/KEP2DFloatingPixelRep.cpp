@@ -4,7 +4,8 @@
 
 KEP2DFloatingPixelRep::KEP2DFloatingPixelRep(const unsigned char* pixels, int width, int height) {
   SetDrawMode(kAboveBackground);
-  if (pixels && width > 0 && height > 0) {
+  // Sizes are checked before the copy so that a wild size never allocates.
+  if (pixels && width > 0 && height > 0 && width <= 65535 && height <= 65535) {
     std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
     SetOwnedPixels(std::vector<unsigned char>(pixels, pixels + bytes), width, height);
   }

@@ -369,11 +369,16 @@ void KEP2DViewer::mousePressEvent(QMouseEvent* event) {
     event->accept();
     return;
   }
-  if (event->button() != Qt::LeftButton || _dragIndicator || _dragManipulator) {
+  if (event->button() != Qt::LeftButton) {
     QWidget::mousePressEvent(event);
     return;
   }
   event->accept();
+  // A release we never saw (a box opened by a handler took it) leaves a
+  // gesture open: the new press starts the next one, as a new begin ends a
+  // stroke.
+  _dragIndicator = nullptr;
+  _dragManipulator = nullptr;
   const KEPMathPoint2Df v = WidgetToView(at);
   const std::vector<KEP2DRep*> order = DrawOrder();
   // Manipulators first, topmost representation first.

@@ -177,7 +177,13 @@ TEST_F(ViewerDisplay, GridSegmentsLandOnPixelEdgesAndOnlyVisibleOnesAreDrawn) {
   EXPECT_EQ(shot.pixel(28, 20), Rgb(255, 255, 0));
   EXPECT_EQ(shot.pixel(30, 24), Rgb(255, 255, 0));
   EXPECT_EQ(shot.pixel(31, 20), kClear);
+  EXPECT_EQ(shot.pixel(30, 32), Rgb(255, 255, 0));  // bottom edge, y = 0
   EXPECT_EQ(grid.GetLocalBounds(), QRectF(0, 0, 3, 2));
+  // Moved one unit right and one up, as a manipulator would.
+  grid.SetTranslation(KEPMathPoint2Df(1, 1));
+  shot = Shot(viewer);
+  EXPECT_EQ(shot.pixel(36, 12), Rgb(255, 255, 0));
+  EXPECT_EQ(shot.pixel(30, 32), kClear);  // the old bottom edge
 }
 
 TEST_F(ViewerDisplay, RepresentationsLeaveTheViewerWhenDeletedOrRemoved) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
+#include <QMainWindow>
 #include <QVBoxLayout>
 #include <memory>
 #include <vector>
@@ -57,6 +58,16 @@ TEST_F(Interaction, IndicatorDeliversPressDragReleaseInViewCoordinates) {
   Mouse(viewer, QEvent::MouseButtonRelease, QPointF(110, 40), Qt::LeftButton, Qt::NoButton);
   ASSERT_EQ(g.events.size(), 2u);
   EXPECT_EQ(g.events[0].second, KEPMathPoint2Df(-1.5f, 8.5f));
+}
+
+TEST_F(Interaction, ALostReleaseDoesNotBlockTheNextGesture) {
+  Gesture g;
+  Record(indicator, g);
+  Mouse(viewer, QEvent::MouseButtonPress, QPointF(110, 40), Qt::LeftButton, Qt::LeftButton);
+  Drag(viewer, QPointF(120, 40), QPointF(130, 40));
+  ASSERT_EQ(g.events.size(), 5u);
+  EXPECT_EQ(g.events[1], std::make_pair(0, KEPMathPoint2Df(20, 10)));
+  EXPECT_EQ(g.events[4].first, 2);
 }
 
 TEST_F(Interaction, RemovedCallbacksAndOtherButtonsReachNobody) {
@@ -243,6 +254,21 @@ TEST(ViewerWindow, FullScreenLeavesTheLayoutAndEscapeBringsItBack) {
   QKeyEvent again(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
   QCoreApplication::sendEvent(viewer, &again);
   EXPECT_FALSE(viewer->IsFullScreen());
+}
+
+TEST(ViewerWindow, CentralWidgetOfAMainWindowComesBackToItsPlace) {
+  QMainWindow window;
+  auto* viewer = new KEP2DViewer(&window, 120, 80);
+  window.setCentralWidget(viewer);
+  window.show();
+  Settle();
+  const QRect before = viewer->geometry();
+  viewer->SetFullScreen(true);
+  Settle();
+  viewer->SetFullScreen(false);
+  Settle();
+  EXPECT_EQ(window.centralWidget(), viewer);
+  EXPECT_EQ(viewer->geometry(), before);
 }
 
 TEST(ViewerWindow, ResizeIsAnnouncedWithTheGraphicSize) {
