@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "paint/KEPRaster.h"
@@ -20,25 +19,9 @@ const Floats kRadius5 = {95,  100, 95,  102, 96,  103, 97,  104, 98,  105, 102, 
 
 TEST(Circle, RadiusFiveTraceStartsAndEndsOnTheLeft) {
   const Floats points = ComputeCircle(200, 200, 0, 0, 100, 100, 5);
+  // It spans 95..105 both ways, starts at (95, 100) and ends on (95, 99),
+  // one step before closing back onto its start.
   EXPECT_EQ(points, kRadius5);
-  ASSERT_GE(points.size(), 4u);
-  float minX = 1e9f, maxX = -1e9f, minY = 1e9f, maxY = -1e9f;
-  for (std::size_t k = 0; k < points.size(); k += 2) {
-    minX = std::min(minX, points[k]);
-    maxX = std::max(maxX, points[k]);
-    minY = std::min(minY, points[k + 1]);
-    maxY = std::max(maxY, points[k + 1]);
-  }
-  EXPECT_EQ(minX, 95);
-  EXPECT_EQ(maxX, 105);
-  EXPECT_EQ(minY, 95);
-  EXPECT_EQ(maxY, 105);
-  // The chain closes back onto its start (95, 100) in one step.
-  EXPECT_EQ(points[0], 95);
-  EXPECT_EQ(points[1], 100);
-  EXPECT_EQ(points[points.size() - 2], 95);
-  EXPECT_EQ(points.back(), 99);
-  EXPECT_LE(points.size() / 2, 6u * 5);
 }
 
 TEST(Circle, SmallAndInvisibleRadii) {
