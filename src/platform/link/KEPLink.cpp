@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
 #include <chrono>
 #include <cstring>
@@ -115,7 +116,7 @@ int KEPLink::Declare(const char* name, const char* connectMessage) {
   }
   _name = padded;
   _connectMessage = KEPLinkDirectory::PadName(connectMessage ? connectMessage : "CONNEXIO");
-  if (_notifier.isNull() && QCoreApplication::instance()) AttachToEventLoop();
+  AttachToEventLoop();
   return 0;
 }
 
@@ -211,7 +212,12 @@ bool KEPLink::IsClosed(const char* process) const {
 }
 
 void KEPLink::AttachToEventLoop() {
-  if (!_router || !_notifier.isNull() || !QCoreApplication::instance()) return;
+  // Only the application's thread has the event loop that dispatches; a
+  // link used from another thread calls ProcessPending itself.
+  QCoreApplication* application = QCoreApplication::instance();
+  if (!_router || !_notifier.isNull() || !application ||
+      QThread::currentThread() != application->thread())
+    return;
   int fd = _router->get(zmq::sockopt::fd);
   // Parented to the application so that it goes with it when the
   // application is destroyed before this (process-wide) link.

@@ -67,9 +67,9 @@ inline constexpr std::size_t LNK_MAX_PARTS = 64;
 // its entry file, receiving [sender][message name][parts...], and one DEALER
 // socket per destination, whose routing id is this process's name.
 //
-// Callbacks run on the thread that owns the object. With a Qt event loop,
-// AttachToEventLoop watches the ROUTER's file descriptor; without one,
-// ProcessPending is called by the owner.
+// Callbacks run on the thread that owns the object. On the Qt application's
+// thread the ROUTER's file descriptor is watched by the event loop; elsewhere
+// the owner calls ProcessPending.
 class KEPLink {
  public:
   KEPLink();
@@ -100,7 +100,8 @@ class KEPLink {
   int Close(const char* process);
   bool IsClosed(const char* process) const;
 
-  // Dispatches messages from the Qt event loop of the calling thread.
+  // Dispatches messages from the Qt event loop; Declare does it when called
+  // on the application's thread.
   void AttachToEventLoop();
   // Dispatches the messages waiting, at most maxMessages; returns how many.
   int ProcessPending(int maxMessages = INT_MAX);
