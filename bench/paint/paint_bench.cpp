@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <vector>
 
 #include "paint/KEPRaster.h"
@@ -58,7 +59,7 @@ std::vector<float> Polygon1000() {
   std::uint32_t rng = 12345;
   for (int k = 0; k < 1000; ++k) {
     rng = rng * 1664525u + 1013904223u;
-    const double t = 2.0 * M_PI * k / 1000.0;
+    const double t = 2.0 * std::numbers::pi * k / 1000.0;
     const double r = 0.33 + 0.67 * (rng >> 8) / double(1 << 24);
     points.push_back(static_cast<float>(kWidth / 2 + r * (kWidth / 2 - 1) * std::cos(t)) + 0.5f);
     points.push_back(static_cast<float>(kHeight / 2 + r * (kHeight / 2 - 1) * std::sin(t)) + 0.5f);
