@@ -104,8 +104,11 @@ class KEP2DViewer : public QWidget {
   static float FitZoom(float viewWidth, float viewHeight, int width, int height);
 
   // --- display modes ------------------------------------------------------------
-  // Stereo: image representations given a partner show as a red/cyan
-  // anaglyph (see KEPCatalog2DImagePixelRep).
+  // Stereo: image representations given a partner (the other eye's
+  // buffer) show as a red/cyan anaglyph, red from the left eye and green
+  // and blue from the right, to be seen with red/cyan glasses. Chosen over
+  // side by side because each pixel stays where it is placed, so the tools,
+  // the grid and the pointer work unchanged on a stereo pair.
   void SetStereoMode(bool on);
   bool IsStereoMode() const { return _stereo; }
   // Shows the viewer alone on the whole screen; Escape or
