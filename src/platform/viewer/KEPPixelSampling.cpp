@@ -1,7 +1,9 @@
 #include "platform/viewer/KEPPixelSampling.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 
 KEPSampleAxis KEPBuildSampleAxis(double first, double step, int count, int samples, int limit) {
   KEPSampleAxis axis;
@@ -123,6 +125,23 @@ void KEPResamplePixels(const unsigned char* rgba, int width, const KEPSampleAxis
                        const KEPSampleAxis& rows, KEPPixelBlend blend, std::uint32_t* target,
                        std::ptrdiff_t stride) {
   if (!rgba || !target || width <= 0 || cols.Empty() || rows.Empty()) return;
+  const int run = cols.end - cols.begin;
+  if (std::endian::native == std::endian::little && blend == KEPPixelBlend::kOpaque &&
+      cols.samples == 1 && rows.samples == 1 &&
+      cols.index[cols.end - 1] - cols.index[cols.begin] == run - 1) {
+    // Zoom 1: each target row is a straight run of a source row, a plain
+    // loop the compiler vectorises.
+    for (int j = rows.begin; j < rows.end; ++j) {
+      const unsigned char* in = Row(rgba, width, rows.index[j]) + 4 * cols.index[cols.begin];
+      std::uint32_t* out = target + (j - rows.begin) * stride;
+      for (int i = 0; i < run; ++i) {
+        std::uint32_t word;
+        std::memcpy(&word, in + 4 * i, 4);
+        out[i] = OpaqueWord(word);
+      }
+    }
+    return;
+  }
   if (blend == KEPPixelBlend::kOpaque) {
     Resample(cols, rows, target, stride,
              [&](int r, int c) { return OpaqueWord(Load(Row(rgba, width, r) + 4 * c)); });

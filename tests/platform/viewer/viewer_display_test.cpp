@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QRegion>
+#include <cmath>
 #include <memory>
 
 #include "platform/viewer/KEP2DCustomRep.h"
@@ -53,6 +54,29 @@ TEST_F(ViewerDisplay, BufferBottomRowIsDrawnAtTheBottomWithCrispMagnifiedPixels)
         want = Rgb(c * 16, r * 16, 200);
       }
       ASSERT_EQ(shot.pixel(x, y), want) << x << "," << y;
+    }
+  }
+}
+
+// Every widget pixel shows the image pixel under its centre: (floor(x -
+// origin x), floor(y - origin y)) of the view point there.
+TEST_F(ViewerDisplay, EachWidgetPixelShowsTheImagePixelUnderItsCentre) {
+  std::vector<unsigned char> pixels = PlacePixels(13, 9);
+  KEPCatalog2DImagePixelRep rep(pixels.data(), 13, 9, -6.5f, -4.0f);
+  viewer.AddRep(&rep);
+  // The origin keeps pixel centres off pixel edges, where float rounding
+  // would decide.
+  for (float zoom : {1.0f, 3.0f, 2.5f}) {
+    viewer.GetViewpoint().Set(KEPMathPoint2Df(0.31f, -0.23f), zoom);
+    QImage shot = Shot(viewer);
+    for (int y = 0; y < 48; ++y) {
+      for (int x = 0; x < 64; ++x) {
+        KEPMathPoint2Df v = viewer.WidgetToView(QPointF(x + 0.5, y + 0.5));
+        int c = static_cast<int>(std::floor(v.x + 6.5f)),
+            r = static_cast<int>(std::floor(v.y + 4.0f));
+        QRgb want = c >= 0 && c < 13 && r >= 0 && r < 9 ? Rgb(c * 16, r * 16, 200) : kClear;
+        ASSERT_EQ(shot.pixel(x, y), want) << zoom << " " << x << "," << y;
+      }
     }
   }
 }
