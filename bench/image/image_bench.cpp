@@ -122,10 +122,10 @@ void BM_OiioWrite(benchmark::State& state) {
   }
 }
 
-BENCHMARK(BM_RecordLoad)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_OiioRead)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_RecordSave)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_OiioWrite)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RecordLoad)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_OiioRead)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_RecordSave)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_OiioWrite)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 }  // namespace
 

@@ -488,6 +488,13 @@ int SafeWrite(const std::string& target, const std::string& extension, const uns
 
   if (int status = Write(temp, extension, pixels, width, height, errtext)) {
     ::unlink(temp.c_str());
+    // The user knows the file by its own name, not by the temporary one.
+    if (errtext) {
+      std::string text = errtext;
+      for (std::size_t at; (at = text.find(temp)) != std::string::npos;)
+        text.replace(at, temp.size(), target);
+      std::snprintf(errtext, KEP_ERRMSG_SIZE, "%s", text.c_str());
+    }
     return status;
   }
   int fd = ::open(temp.c_str(), O_RDONLY);
