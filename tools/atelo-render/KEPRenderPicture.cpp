@@ -35,7 +35,11 @@ KEPRenderPicture KEPGeneratePicture(int width, int height, int frame, int period
 }
 
 bool KEPReadPicture(const std::string& file, KEPRenderPicture& picture, std::string& error) {
-  auto input = OIIO::ImageInput::open(file);
+  // The bytes of the file as they are: a renderer sends straight colour and
+  // alpha, never colour multiplied by alpha.
+  OIIO::ImageSpec config;
+  config.attribute("oiio:UnassociatedAlpha", 1);
+  auto input = OIIO::ImageInput::open(file, &config);
   if (!input) {
     error = OIIO::geterror();
     if (error.empty()) error = "cannot open " + file;

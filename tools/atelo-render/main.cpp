@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  auto start = std::chrono::steady_clock::now();
+  // Time spent sending, without making the pictures, for --stats.
+  std::chrono::duration<double> sending{0};
   bool failed = false, stopped = false;
   KEPRenderPicture picture;
   std::string loaded;
@@ -108,7 +109,9 @@ int main(int argc, char** argv) {
         if (!options.quiet)
           std::fprintf(stderr, "atelo-render: frame %d%s\n", frame,
                        part ? (" part " + std::to_string(part)).c_str() : "");
+        auto start = std::chrono::steady_clock::now();
         stopped = !RenderFrame(client, options, picture, frame, part, failed) && !failed;
+        sending += std::chrono::steady_clock::now() - start;
       }
       if (options.frameDelayMs > 0 && !stopped && !failed)
         std::this_thread::sleep_for(std::chrono::milliseconds(options.frameDelayMs));
@@ -126,12 +129,14 @@ int main(int argc, char** argv) {
     client.Message("VIRD 0.0 end  : computation ended\n");
     if (!options.path.empty()) client.Path(options.path);
   }
+  auto start = std::chrono::steady_clock::now();
   client.End();
   std::size_t bytes = client.GetPixelBytes();
   // Closing waits until the queued messages have left, so the time covers
   // the delivery of the last patch.
   client.Close();
-  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  sending += std::chrono::steady_clock::now() - start;
+  double seconds = sending.count();
   if (options.stats)
     std::fprintf(stderr, "atelo-render: %zu bytes of pixels in %.3f s: %.1f MB/s\n", bytes, seconds,
                  seconds > 0 ? bytes / seconds / 1e6 : 0.0);

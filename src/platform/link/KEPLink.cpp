@@ -51,16 +51,21 @@ KEPLink::KEPLink() = default;
 
 KEPLink::~KEPLink() {
   delete _notifier.data();
+  // Only our own entry and socket file: a successor may have taken the name
+  // over already.
+  bool ours = false;
   if (!_name.empty()) {
     std::string endpoint;
     pid_t pid = 0;
-    // Only our own entry: a successor may have taken the name over already.
-    if (KEPLinkDirectory::ReadEntry(_directory, _name, endpoint, pid) == 0 && pid == getpid())
-      KEPLinkDirectory::RemoveEntry(_directory, _name);
+    ours = KEPLinkDirectory::ReadEntry(_directory, _name, endpoint, pid) == 0 && pid == getpid();
+    if (ours) KEPLinkDirectory::RemoveEntry(_directory, _name);
   }
   _peers.clear();
   _router.reset();
   _context.reset();
+  // ZeroMQ leaves the socket file of an ipc endpoint behind.
+  if (ours && _endpoint == KEPLinkDirectory::DefaultEndpoint(_directory, _name))
+    unlink(_endpoint.c_str() + 6);
 }
 
 int KEPLink::Init(const std::string& directory) {

@@ -138,6 +138,7 @@ TEST(Link, DeclaringPublishesAnEntryThatGoesWithTheProcess) {
     EXPECT_EQ(link.Call("ENTRY1"), 0);
   }
   EXPECT_NE(access(entry.c_str(), F_OK), 0);
+  EXPECT_NE(access((entry + ".sock").c_str(), F_OK), 0);
 }
 
 TEST(Link, CallTellsLiveDeadAndMissingProcessesApart) {
