@@ -1,8 +1,10 @@
 #include "app/KEPAteloApplication.h"
 
-#include <QMainWindow>
 #include <csignal>
 
+#include "document/KEPAteloDocument.h"
+#include "link/KEPAteloBridge.h"
+#include "link/KEPAteloLinkSession.h"
 #include "platform/KEPTrace.h"
 
 KEPAteloApplication::KEPAteloApplication() {
@@ -27,16 +29,18 @@ int KEPAteloApplication::BeginApplication(const KEPAteloCommandLine& line) {
   _line = line;
   if (!_line.IsBatch()) IgnoreTerminalSignals();
 
-  _window = std::make_unique<QMainWindow>();
-  _window->setObjectName("atelo");
-  _window->setWindowTitle(QString::fromStdString(_line.title));
-  if (_line.width > 0 && _line.height > 0) _window->resize(_line.width, _line.height);
-  if (!_line.IsBatch()) _window->show();
+  KEPAteloLinkInit(_line.title.c_str());
+  _document = std::make_unique<KEPAteloDocument>("atelo", _line.width, _line.height, _line.files,
+                                                 _line.style);
+  _document->setWindowTitle(QString::fromStdString(_line.title));
+  KEPAteloLinkDeclare(_line.identifier.c_str(), _document.get());
   return 0;
 }
 
 int KEPAteloApplication::EndApplication() {
   KEP_TRACE(2, "(KEPAteloApplication::EndApplication)");
-  _window.reset();
+  // Renderer messages that still arrive find no document.
+  InitKEPAtelo(nullptr);
+  _document.reset();
   return 0;
 }

@@ -5,7 +5,7 @@
 
 #include "app/KEPAteloCommandLine.h"
 
-class QMainWindow;
+class KEPAteloDocument;
 
 // The process's one application object, "ImageViewer": reads the command
 // line, protects the process against terminal signals, opens the renderer
@@ -22,7 +22,7 @@ class KEPAteloApplication : public QObject {
   int EndApplication();
 
   const KEPAteloCommandLine& GetCommandLine() const { return _line; }
-  QMainWindow* GetMainWindow() const { return _window.get(); }
+  KEPAteloDocument* GetDocument() const { return _document.get(); }
 
   // Ignores SIGHUP, SIGINT and SIGQUIT: a workbench started from a terminal
   // or by the host product must outlive them. Batch runs keep them so that
@@ -31,5 +31,5 @@ class KEPAteloApplication : public QObject {
 
  private:
   KEPAteloCommandLine _line;
-  std::unique_ptr<QMainWindow> _window;
+  std::unique_ptr<KEPAteloDocument> _document;
 };

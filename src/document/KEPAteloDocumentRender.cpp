@@ -1,0 +1,426 @@
+// Showing images in the viewer and receiving them from the renderer.
+#include <QAction>
+#include <QLabel>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "document/KEPAteloDocument.h"
+#include "document/KEPAteloFileTypes.h"
+#include "document/KEPAteloWindowRules.h"
+#include "image/KEPAtelIma.h"
+#include "platform/KEPErrmsg.h"
+#include "platform/KEPPrompt.h"
+#include "platform/KEPTrace.h"
+#include "platform/settings/KEPSettingsFile.h"
+#include "platform/viewer/KEP2DViewer.h"
+#include "platform/viewer/KEPCatalog2DImagePixelRep.h"
+#include "series/KEPAteloSeries.h"
+
+namespace {
+
+// The viewer centres an image on the view origin; a half pixel goes to the
+// even neighbour so that patches and the whole image agree on placement.
+float CentredOrigin(int size) {
+  return std::nearbyint(-0.5f * static_cast<float>(size));
+}
+
+}  // namespace
+
+// --- display -----------------------------------------------------------------------
+
+void KEPAteloDocument::ConfigDisplay(int mode) {
+  if (mode == 10)
+    _modAff = MODE_PICTURE;
+  else if (_modAff != MODE_RENDER_VISU_OFF)
+    _modAff = MODE_RENDER;
+}
+
+KEPAtelIma* KEPAteloDocument::GetPosImage(int position) const {
+  return position == 0 ? _series->GetCurImage() : _series->GetPosImage(position);
+}
+
+int KEPAteloDocument::GetNbrImage() const {
+  return _series->GetNbrImage();
+}
+
+void KEPAteloDocument::GetVisuSize(int& width, int& height) const {
+  width = _visuWidth;
+  height = _visuHeight;
+}
+
+void KEPAteloDocument::SetVisuSize(int width, int height) {
+  _visuWidth = width;
+  _visuHeight = height;
+}
+
+void KEPAteloDocument::LinkImageToViewer(KEPAtelIma* image) {
+  if (!image) return;
+  int width = 0, height = 0;
+  image->GetSize(width, height);
+  image->SetOrigin(CentredOrigin(width), CentredOrigin(height));
+}
+
+void KEPAteloDocument::DropImageRep() {
+  if (_imageRep && _viewer) _viewer->RemoveRep(_imageRep.get());
+  _imageRep.reset();
+  _repImage = nullptr;
+}
+
+KEPCatalog2DImagePixelRep* KEPAteloDocument::CreateImageRep(KEPAtelIma* image) {
+  if (!image || !image->GetPixels()) return nullptr;
+  int width = 0, height = 0;
+  image->GetSize(width, height);
+  LinkImageToViewer(image);
+  float x = 0, y = 0;
+  image->GetOrigin(x, y);
+  // The buffer may have been replaced or resized since the representation
+  // was made: the representation always points at the current one.
+  if (_repImage != image) {
+    DropImageRep();
+    _imageRep = std::make_unique<KEPCatalog2DImagePixelRep>();
+    _repImage = image;
+    _viewer->AddRep(_imageRep.get());
+  }
+  _imageRep->SetPixels(image->GetPixels(), width, height);
+  _imageRep->SetOrigin(x, y);
+  _imageRep->SetDrawMode(_background ? KEPCatalog2DImagePixelRep::kAboveBackground
+                                     : KEPCatalog2DImagePixelRep::kNormal);
+  return _imageRep.get();
+}
+
+bool KEPAteloDocument::DisplayImage(KEPAtelIma* image, bool fit) {
+  if (!isVisible() || !_viewer || !image) return false;
+  if (!CreateImageRep(image)) return false;
+  QAction* fitItem = FindAction("fitItem");
+  if (fit && fitItem && fitItem->isChecked()) {
+    int width = 0, height = 0;
+    image->GetSize(width, height);
+    Reframe(0.0f, 0.0f, FitZoom(_visuWidth, _visuHeight, width, height));
+  }
+  _imageRep->UpdatePixels();
+  _viewer->Redraw();
+  return true;
+}
+
+void KEPAteloDocument::AddAndDisplayImage(KEPAtelIma* image) {
+  DisplayImage(image, true);
+}
+
+void KEPAteloDocument::RemoveImageRep(KEPAtelIma* image) {
+  if (image && image == _repImage) DropImageRep();
+}
+
+void KEPAteloDocument::RemoveRepFromIndicator(KEPAtelIma* image) {
+  RemoveImageRep(image);
+}
+
+void KEPAteloDocument::FreeDisplay() {
+  if (!_viewer) return;
+  DropImageRep();
+  _subImages.clear();
+}
+
+void KEPAteloDocument::CleanDisplay() {
+  FreeDisplay();
+  if (_viewer) _viewer->Redraw();
+  UpdateImage();
+}
+
+void KEPAteloDocument::UpdateImage() {
+  if (!_series || !_status) return;
+  KEPAtelIma* image = _series->GetCurImage();
+  if (image) {
+    if (_playbackState == 3) EnableAll(image);
+    _status->setText(QString::fromStdString(_series->GetCurLabel()));
+    if (image != _repImage)
+      DisplayImage(image, true);
+    else if (CreateImageRep(image)) {
+      _imageRep->UpdatePixels();
+      _viewer->Redraw();
+    }
+  } else {
+    if (_playbackState == 3) DisableAll();
+    _status->setText(" ");
+    FreeDisplay();
+    if (_viewer) _viewer->Redraw();
+  }
+}
+
+QString KEPAteloDocument::GetStatusText() const {
+  return _status ? _status->text() : QString();
+}
+
+void KEPAteloDocument::EnableAll(KEPAtelIma* image) {
+  bool saved = image->IsSaved();
+  SetBtnSensitivity(FindAction("saveItem"), saved ? INSENSITIVE : SENSITIVE);
+  if (!saved) SetBtnSensitivity(FindAction("saveAllItem"), SENSITIVE);
+  for (const char* name : {"closeItem", "closeAllItem", "saveAsItem"})
+    SetBtnSensitivity(FindAction(name), SENSITIVE);
+}
+
+void KEPAteloDocument::DisableAll() {
+  for (const char* name : {"saveItem", "saveAllItem", "closeItem", "closeAllItem", "saveAsItem"})
+    SetBtnSensitivity(FindAction(name), INSENSITIVE);
+}
+
+void KEPAteloDocument::ResizeAction() {
+  if (!_viewer) return;
+  float width = 0, height = 0;
+  _viewer->GetGraphicSize(width, height);
+  SetVisuSize(static_cast<int>(width), static_cast<int>(height));
+  QAction* fitItem = FindAction("fitItem");
+  if (fitItem && fitItem->isChecked()) DisplayImage(_series->GetCurImage(), true);
+}
+
+void KEPAteloDocument::Reframe(float x, float y, float zoom) {
+  if (!_viewer) return;
+  _viewer->Reframe(KEPMathPoint2Df(x, y), zoom);
+}
+
+void KEPAteloDocument::FitAction() {
+  QAction* fitItem = FindAction("fitItem");
+  if (fitItem && !fitItem->isChecked()) Reframe(0.0f, 0.0f, 1.0f);
+  DisplayImage(_series->GetCurImage(), true);
+}
+
+void KEPAteloDocument::ReframeAction() {
+  Reframe(0.0f, 0.0f, 1.0f);
+  if (QAction* fitItem = FindAction("fitItem")) {
+    QSignalBlocker quiet(fitItem);
+    fitItem->setChecked(false);
+  }
+  if (_viewer) _viewer->Redraw();
+}
+
+// --- background ---------------------------------------------------------------------
+
+void KEPAteloDocument::RemoveBackground() {
+  if (_background && _viewer) _viewer->SetBackgroundRep(nullptr);
+  _background.reset();
+  _backgroundImage.reset();
+  if (QAction* item = FindAction("BackgroundItem")) {
+    QSignalBlocker quiet(item);
+    item->setChecked(false);
+  }
+  if (_imageRep) _imageRep->SetDrawMode(KEPCatalog2DImagePixelRep::kNormal);
+}
+
+void KEPAteloDocument::BackgroundAction() {
+  QAction* item = FindAction("BackgroundItem");
+  if (!item->isChecked()) {
+    RemoveBackground();
+    if (_viewer) _viewer->Redraw();
+    return;
+  }
+  KEPFileBoxRequest request{"openBackground",
+                            "Open background",
+                            FileBoxDirectory("DEF_READ", false),
+                            BackgroundFileTypes(),
+                            FileBoxFilter(),
+                            false,
+                            false};
+  KEPFileBoxAnswer answer = KEPPrompt::ChooseFiles(this, request);
+  if (answer.accepted && !answer.files.empty())
+    OkOpenBackground(answer.files.front(), answer.filter);
+  else
+    CancelOpenBackground();
+}
+
+void KEPAteloDocument::OkOpenBackground(const std::string& selected, const std::string& filter) {
+  std::string name = CompleteExtension(selected, filter);
+  std::string extension = litextension(name.c_str());
+  auto fail = [this] {
+    if (QAction* item = FindAction("BackgroundItem")) {
+      QSignalBlocker quiet(item);
+      item->setChecked(false);
+    }
+  };
+  if (!KEPAtelIma::CanReadFormat(extension.c_str())) {
+    KEPFormatError(errmsg, "Image type '%s' not supported on open", extension.c_str());
+    fail();
+    DisplayError();
+    return;
+  }
+  auto image = std::make_unique<KEPAtelIma>(name.c_str(), KEPAtelIma::STATE_FROM_FILE, 0u);
+  int width = 0, height = 0;
+  char error[KEP_ERRMSG_SIZE] = {0};
+  if (image->LoadPixels(width, height, error) != 0) {
+    std::memcpy(errmsg, error, KEP_ERRMSG_SIZE);
+    fail();
+    DisplayError();
+    return;
+  }
+  if (_background && _viewer) _viewer->SetBackgroundRep(nullptr);
+  _backgroundImage = std::move(image);
+  _background = std::make_unique<KEPCatalog2DImagePixelRep>(_backgroundImage->GetPixels(), width,
+                                                            height, 0.0f, 0.0f);
+  ecritfic("DEF_READ", name.substr(0, name.rfind('/') + 1).c_str());
+  ecritfic("DEF_FILT", ("*." + extension).c_str());
+  if (_viewer) {
+    _viewer->SetBackgroundRep(_background.get());
+    if (_imageRep) _imageRep->SetDrawMode(KEPCatalog2DImagePixelRep::kAboveBackground);
+    _viewer->Redraw();
+  }
+}
+
+void KEPAteloDocument::CancelOpenBackground() {
+  if (QAction* item = FindAction("BackgroundItem")) {
+    QSignalBlocker quiet(item);
+    item->setChecked(false);
+  }
+}
+
+// --- render reception ---------------------------------------------------------------
+
+void KEPAteloDocument::RenderInit() {
+  KEP_TRACE(4, "(KEPAteloDocument::RenderInit)");
+  DisableAll();
+  SetBtnSensitivity(FindAction("interruptItem"), SENSITIVE);
+}
+
+void KEPAteloDocument::RenderNew(const char* fileName, int displayCode, int frame, int width,
+                                 int height) {
+  KEP_TRACE(4, "(KEPAteloDocument::RenderNew) '%s' code %#x frame %d %dx%d",
+            fileName ? fileName : "", displayCode, frame, width, height);
+  if (width == 0 && height == 0) GetVisuSize(width, height);
+  int part = (static_cast<unsigned>(displayCode) >> 24) & 0xff;
+  if (part > 16) part = 0;  // not a frame part: take the frame whole
+  int partWidth = width, partHeight = height;
+  std::uint32_t partCode = 0;
+  if (part != 0) {
+    KEPAtelIma::FramePartSize(part, width, height, partWidth, partHeight);
+    partCode = KEPAtelIma::MakeFramePartCode(part, width, height);
+  }
+  char suffix[32] = "";
+  if (frame != 0) std::snprintf(suffix, sizeof suffix, ".%04d", frame);
+
+  PromptIfOddImageNumber(1);
+  RenderInit();
+  ConfigDisplay(displayCode & 0xffffff);
+
+  if (_renderImage && _series->LocateImage(_renderImage) && _renderImage->IsSaved()) {
+    RemoveImageRep(_renderImage);
+    _renderImage->UnloadPixels();
+  }
+
+  std::unique_ptr<KEPAtelIma> image;
+  if (!fileName || !*fileName) {
+    std::string directory, name, type;
+    KEPAteloSettings::ReadNamingDefaults(directory, name, type);
+    image = std::make_unique<KEPAtelIma>(directory.c_str(), name.c_str(), type.c_str(), suffix, 0,
+                                         KEPAtelIma::STATE_IN_MEMORY, partCode);
+  } else {
+    image = std::make_unique<KEPAtelIma>(fileName, KEPAtelIma::STATE_IN_MEMORY, partCode);
+  }
+  _renderImage = nullptr;
+  _bytesReceived = 0;
+
+  bool failed = false;
+  if (partWidth <= 0 || partHeight <= 0 || image->AllocatePixels(partWidth, partHeight) != 0) {
+    KEPFormatError(errmsg, "Can't allocate image data structure");
+    failed = true;
+  } else {
+    LinkImageToViewer(image.get());
+    KEPAtelIma* raw = image.release();
+    if (_series->AppendOneImage(raw) != 0) {
+      if (!_series->LocateImage(raw)) delete raw;
+      KEPFormatError(errmsg, "Can't append image in serie");
+      failed = true;
+    } else {
+      _renderImage = raw;
+    }
+  }
+  if (failed) {
+    RenderEnd();
+    DisplayError();
+  }
+}
+
+int KEPAteloDocument::RenderDisp(int x0, int y0, int nx, int ny, unsigned int byteCount,
+                                 const unsigned char* pixels) {
+  if (!_renderImage || !_series->LocateImage(_renderImage)) {
+    _renderImage = nullptr;
+    return 0;
+  }
+  if (nx < 0 || ny < 0) return -1;
+  std::uint64_t patchBytes = std::uint64_t(nx) * std::uint64_t(ny) * 4u;
+  if (_renderImage->IsDone()) {
+    static const char kLate[] = "WARNING: Patch received after image computation is done !!\n";
+    RenderMessage(sizeof kLate - 1, kLate);
+    return 0;
+  }
+  _bytesReceived += patchBytes;
+
+  // A patch shorter than announced is copied as far as whole rows go.
+  int rows = ny;
+  if (nx > 0 && byteCount < patchBytes)
+    rows = static_cast<int>(byteCount / (std::uint64_t(nx) * 4u));
+  int x = x0, y = y0;
+  if (_renderImage->GetFramePart() != 0) _renderImage->FrameToLocal(x0, y0, x, y);
+  if (pixels && nx > 0 && rows > 0) _renderImage->PutPatch(x, y, nx, rows, pixels, 1);
+
+  bool current = _renderImage == _series->GetCurImage();
+  if (_modAff != MODE_RENDER_VISU_OFF && current) DisplaySubImage(x, y, nx, rows, pixels);
+  if (_modAff == MODE_PICTURE) return 0;
+
+  if (_bytesReceived != _renderImage->GetMemorySize()) return 0;
+  KEPAtelIma* image = _renderImage;
+  image->SetDone();
+  int saveMode = _settings.GetSaveMode();
+  if (_modAff == MODE_RENDER_VISU_OFF || saveMode == KEPAteloSettings::SAVE_ALWAYS ||
+      (saveMode == KEPAteloSettings::SAVE_SMART &&
+       image->GetRenderingTime() >= _settings.GetMinTime())) {
+    if (_series->SaveOneImage(image, nullptr) != 0) DisplayError();
+  }
+  // The save may have ended the run (batch) or closed the image.
+  if (!_series || !_series->LocateImage(image)) return 0;
+  char message[KEP_ERRMSG_SIZE + 64];
+  std::snprintf(message, sizeof message,
+                image->IsSaved() ? "IMG  0.0 info : Image '%s' saved\n"
+                                 : "IMG  0.0 warning : Image '%s' NOT saved !\n",
+                image->GetName());
+  RenderMessage(static_cast<int>(std::strlen(message)), message);
+  image->EndRendering();
+  if (image == _series->GetCurImage()) UpdateImage();
+  return 0;
+}
+
+void KEPAteloDocument::DisplaySubImage(int x, int y, int nx, int ny, const unsigned char*) {
+  if (nx == 0 || ny == 0 || !_viewer || !_renderImage) return;
+  // The patch is already in the image's buffer, which the representation
+  // shows in place: repainting the patch's screen area is enough.
+  if (_repImage != _renderImage) {
+    DisplayImage(_renderImage, true);
+    return;
+  }
+  _imageRep->UpdatePatch(x, y, nx, ny);
+}
+
+void KEPAteloDocument::RenderPath(int length, const char* fileName) {
+  if (!fileName) return;
+  std::vector<std::string> names{
+      std::string(fileName, length > 0 ? static_cast<std::size_t>(length) : std::strlen(fileName))};
+  if (OpenFile(names, 1) == 0)
+    UpdateImage();
+  else
+    DisplayError();
+}
+
+void KEPAteloDocument::RenderEnd() {
+  KEP_TRACE(4, "(KEPAteloDocument::RenderEnd)");
+  if (_modAff == MODE_RENDER_VISU_OFF) {
+    if (!_quitting) {
+      _quitting = true;
+      QuitAction();
+    }
+    return;
+  }
+  if (_renderImage && _series->LocateImage(_renderImage)) {
+    if (!_renderImage->IsDone()) _renderImage->SetDone();
+    _modAff = MODE_PICTURE;
+    if (_renderImage == _series->GetCurImage()) DisplayImage(_renderImage, true);
+  }
+  _renderImage = nullptr;
+  SetBtnSensitivity(FindAction("interruptItem"), INSENSITIVE);
+}

@@ -1,0 +1,126 @@
+// The workbench in a batch run, fed by the demo renderer over a real link.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+#include "image/KEPAtelIma.h"
+#include "platform/KEPErrmsg.h"
+#include "support/TempDir.h"
+
+namespace {
+
+std::string Program(const char* name) {
+  return std::string(std::getenv("ATELO_BINARY_DIR")) + "/bin/" + name;
+}
+
+// Byte offset of the first difference, -1 when none.
+long FirstDifference(const unsigned char* a, const unsigned char* b, long size) {
+  for (long i = 0; i < size; ++i)
+    if (a[i] != b[i]) {
+      ADD_FAILURE() << "byte " << i << " (pixel " << i / 4 << ", channel " << i % 4
+                    << "): " << int(a[i]) << " instead of " << int(b[i]);
+      return i;
+    }
+  return -1;
+}
+
+class BatchRender : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directory(dir.File("out"));
+    WriteWholeFile(dir.File(".virda_atelo.env"), "DEF_PATH=" + dir.File("out") +
+                                                     "\nDEF_NAME=frame\nDEF_TYPE=png\n"
+                                                     "DEF_AUTOSAVE=NO\n");
+    env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", QString::fromStdString(dir.Path()));
+    env.insert("LNK_DIR", QString::fromStdString(dir.File("lnk")));
+    env.remove("DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+  }
+
+  // Starts `atelo -b` under `id` and waits until it is on the link.
+  void StartWorkbench(const char* id) {
+    workbench.setProcessEnvironment(env);
+    workbench.start(QString::fromStdString(Program("atelo")), {"-b", "-id", id});
+    ASSERT_TRUE(workbench.waitForStarted(10000));
+    for (int i = 0; i < 200 && !std::filesystem::exists(dir.File("lnk") + "/" + id); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(std::filesystem::exists(dir.File("lnk") + "/" + id));
+  }
+
+  int Render(QStringList args) {
+    QProcess renderer;
+    renderer.setProcessEnvironment(env);
+    renderer.start(QString::fromStdString(Program("atelo-render")), args);
+    if (!renderer.waitForFinished(60000)) return -1;
+    return renderer.exitCode();
+  }
+
+  TempDir dir;
+  QProcessEnvironment env;
+  QProcess workbench;
+};
+
+TEST_F(BatchRender, SavesEveryFrameWithExactlyThePixelsSent) {
+  // A picture whose every pixel differs, alpha included.
+  const int width = 97, height = 61;
+  KEPAtelIma source(dir.File("source.png").c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
+  ASSERT_EQ(source.AllocatePixels(width, height), 0);
+  unsigned char* p = source.GetPixels();
+  for (int i = 0; i < width * height; ++i, p += 4) {
+    p[0] = static_cast<unsigned char>(i);
+    p[1] = static_cast<unsigned char>(i >> 8);
+    p[2] = static_cast<unsigned char>(i * 7);
+    p[3] = static_cast<unsigned char>(255 - i % 200);
+  }
+  char error[KEP_ERRMSG_SIZE] = {0};
+  ASSERT_EQ(source.SaveImage(0, error, 0), 0) << error;
+
+  StartWorkbench("DISP_BAT");
+  ASSERT_EQ(Render({"-id", "DISP_BAT", "--image", QString::fromStdString(dir.File("source.png")),
+                    "--frames", "2", "--patch", "16x8", "--order", "random", "--quiet"}),
+            0);
+  ASSERT_TRUE(workbench.waitForFinished(20000));
+  EXPECT_EQ(workbench.exitCode(), 0);
+  std::string out = workbench.readAllStandardOutput().toStdString();
+  for (const char* frame : {"frame.0001.png", "frame.0002.png"}) {
+    std::string name = dir.File("out") + "/" + frame;
+    EXPECT_NE(out.find("IMG  0.0 info : Image '" + name + "' saved\n"), std::string::npos) << out;
+    KEPAtelIma saved(name.c_str(), KEPAtelIma::STATE_FROM_FILE, 0u);
+    int w = 0, h = 0;
+    ASSERT_EQ(saved.LoadPixels(w, h, error), 0) << error;
+    ASSERT_EQ(w, width);
+    ASSERT_EQ(h, height);
+    EXPECT_EQ(FirstDifference(saved.GetPixels(), source.GetPixels(), width * height * 4), -1)
+        << frame;
+  }
+}
+
+TEST_F(BatchRender, ARendererKilledInTheMiddleOfAFrameLeavesTheWorkbenchWorking) {
+  StartWorkbench("DISP_KIL");
+  QProcess first;
+  first.setProcessEnvironment(env);
+  first.start(QString::fromStdString(Program("atelo-render")),
+              {"-id", "DISP_KIL", "--size", "256x256", "--patch", "8", "--delay", "20", "--quiet",
+               "--name", "FIRST"});
+  ASSERT_TRUE(first.waitForStarted(10000));
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  first.kill();
+  first.waitForFinished(5000);
+  EXPECT_EQ(workbench.state(), QProcess::Running);
+
+  // A second renderer takes over and its frame is saved.
+  ASSERT_EQ(
+      Render({"-id", "DISP_KIL", "--size", "32x16", "--first", "5", "--quiet", "--name", "SECOND"}),
+      0);
+  ASSERT_TRUE(workbench.waitForFinished(20000));
+  EXPECT_TRUE(std::filesystem::exists(dir.File("out") + "/frame.0005.png"))
+      << workbench.readAllStandardOutput().toStdString();
+}
+
+}  // namespace

@@ -1,0 +1,329 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <cstring>
+#include <filesystem>
+
+#include "document/KEPAteloDocument.h"
+#include "document/KEPAteloMessage.h"
+#include "image/KEPAtelIma.h"
+#include "platform/KEPClock.h"
+#include "platform/KEPErrmsg.h"
+#include "platform/settings/KEPSettingsFile.h"
+#include "platform/viewer/KEP2DViewer.h"
+#include "series/KEPAteloSeries.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// Writes a width x height image whose pixel (c, r) is (c, r, seed, 255).
+void WriteImage(const std::string& path, int width, int height, int seed = 0) {
+  KEPAtelIma image(path.c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
+  ASSERT_EQ(image.AllocatePixels(width, height), 0);
+  unsigned char* p = image.GetPixels();
+  for (int r = 0; r < height; ++r)
+    for (int c = 0; c < width; ++c, p += 4) {
+      p[0] = static_cast<unsigned char>(c);
+      p[1] = static_cast<unsigned char>(r);
+      p[2] = static_cast<unsigned char>(seed);
+      p[3] = 255;
+    }
+  char error[KEP_ERRMSG_SIZE] = {0};
+  ASSERT_EQ(image.SaveImage(0, error, 0), 0) << error;
+}
+
+class DocumentTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home = std::make_unique<ScopedHome>(dir.Path());
+    errmsg[0] = 0;
+  }
+  void TearDown() override {
+    document.reset();
+    KEPClock::SetSourceForTesting(nullptr);
+  }
+
+  void WriteDefaults(const std::string& text) {
+    WriteWholeFile(dir.File(".virda_atelo.env"), text);
+  }
+
+  KEPAteloDocument& Make(std::vector<std::string> files = {}, int style = 0) {
+    document = std::make_unique<KEPAteloDocument>("Atelo Test", 800, 600, files, style);
+    document->SetQuitHandler([this] { ++quits; });
+    return *document;
+  }
+
+  std::string File(const std::string& name) const { return dir.File(name); }
+
+  TempDir dir;
+  std::unique_ptr<ScopedHome> home;
+  std::unique_ptr<KEPAteloDocument> document;
+  int quits = 0;
+};
+
+TEST_F(DocumentTest, StartsWithTheFilesOfTheCommandLine) {
+  WriteImage(File("a.tif"), 40, 30);
+  WriteImage(File("b.png"), 20, 10);
+  KEPAteloDocument& doc = Make({File("a.tif"), File("b.png")});
+  EXPECT_EQ(doc.GetNbrImage(), 2);
+  EXPECT_EQ(doc.GetPosImage(0), doc.GetPosImage(1));
+  EXPECT_STREQ(doc.GetPosImage(1)->GetName(), File("a.tif").c_str());
+  EXPECT_EQ(doc.GetStatusText().toStdString(), File("a.tif"));
+  EXPECT_EQ(doc.GetModeAff(), KEPAteloDocument::MODE_PICTURE);
+  EXPECT_TRUE(doc.isVisible());
+}
+
+TEST_F(DocumentTest, OpenSkipsUnknownTypesAndReportsOnlyTheFirstName) {
+  WriteImage(File("a.tif"), 8, 8);
+  KEPAteloDocument& doc = Make();
+  std::vector<std::string> names{File("a.tif"), File("c.xyz")};
+  EXPECT_EQ(doc.OpenFile(names, 1), 0);
+  EXPECT_EQ(doc.GetNbrImage(), 1);
+  EXPECT_EQ(doc.GetLastFiles().Get(1), File("a.tif"));
+  EXPECT_EQ(doc.GetLastFiles().Get(2), "");
+
+  names = {File("c.xyz"), File("a.tif")};
+  EXPECT_EQ(doc.OpenFile(names, 1), 1);
+  EXPECT_STREQ(errmsg, "Image type 'xyz' not supported on open");
+  EXPECT_EQ(doc.GetLastFiles().Get(1), File("a.tif"));
+  EXPECT_EQ(doc.GetLastFiles().Get(2), "");
+}
+
+TEST_F(DocumentTest, OpenFromTheFileBoxWritesItsDefaultsOnlyOnSuccess) {
+  WriteImage(File("shot.png"), 8, 8);
+  KEPAteloDocument& doc = Make();
+  // A name without extension takes the filter's.
+  Prompt().QueueFiles({true, {File("shot")}, "*.png"});
+  doc.OpenAction();
+  ASSERT_EQ(Prompt().fileBoxes.size(), 1u);
+  EXPECT_EQ(Prompt().fileBoxes[0].name, "open");
+  EXPECT_TRUE(Prompt().fileBoxes[0].multiple);
+  EXPECT_EQ(doc.GetNbrImage(), 1);
+  char value[512];
+  ASSERT_EQ(litfic("DEF_FILT", value, sizeof value), 0);
+  EXPECT_STREQ(value, "*.png");
+  ASSERT_EQ(litfic("DEF_READ", value, sizeof value), 0);
+  EXPECT_EQ(std::string(value), dir.Path() + "/");
+
+  Prompt().QueueFiles({true, {File("missing.bmp")}, "*.bmp"});
+  doc.OpenAction();
+  ASSERT_EQ(Prompt().asked.size(), 1u);
+  EXPECT_EQ(Prompt().asked[0].name, "warnDlg");
+  EXPECT_EQ(Prompt().asked[0].title, "Atelo Test");
+  ASSERT_EQ(litfic("DEF_FILT", value, sizeof value), 0);
+  EXPECT_STREQ(value, "*.png");
+}
+
+TEST_F(DocumentTest, LastFileItemsFollowTheSlots) {
+  for (const char* name : {"a.tif", "b.tif", "c.tif"}) WriteImage(File(name), 4, 4);
+  KEPAteloDocument& doc = Make();
+  std::vector<std::string> names{File("a.tif"), File("b.tif"), File("c.tif")};
+  ASSERT_EQ(doc.OpenFile(names, 1), 0);
+  ASSERT_NE(doc.FindAction("file3Item"), nullptr);
+  EXPECT_EQ(doc.FindAction("file1Item")->text().toStdString(), "&1: " + File("a.tif"));
+  EXPECT_EQ(doc.FindAction("file2Item")->shortcut(), QKeySequence("Ctrl+2"));
+  char value[512];
+  ASSERT_EQ(litfic("LAST_FILE3", value, sizeof value), 0);
+  EXPECT_EQ(std::string(value), File("c.tif"));
+
+  // A slot whose file went away is dropped and the others move up.
+  std::filesystem::remove(File("a.tif"));
+  doc.LastFileAction(1);
+  EXPECT_EQ(doc.GetLastFiles().Get(1), File("b.tif"));
+  EXPECT_EQ(doc.GetLastFiles().Get(2), File("c.tif"));
+  EXPECT_EQ(doc.FindAction("file3Item"), nullptr);
+  ASSERT_EQ(litfic("LAST_FILE3", value, sizeof value), 0);
+  EXPECT_STREQ(value, "");
+  ASSERT_EQ(Prompt().asked.size(), 1u);
+}
+
+TEST_F(DocumentTest, FitToWindowZoomsTheImageIntoTheViewer) {
+  WriteImage(File("wide.tif"), 1000, 500);
+  KEPAteloDocument& doc = Make({File("wide.tif")});
+  doc.SetVisuSize(800, 600);
+  ASSERT_TRUE(doc.DisplayImage(doc.GetPosImage(0), true));
+  KEP2DViewer* viewer = doc.GetViewer();
+  EXPECT_FLOAT_EQ(viewer->GetViewpoint().GetZoom() * viewer->GetMillimetersPerSupportUnit(), 0.8f);
+
+  doc.ReframeAction();
+  EXPECT_FLOAT_EQ(viewer->GetViewpoint().GetZoom() * viewer->GetMillimetersPerSupportUnit(), 1.0f);
+  EXPECT_FALSE(doc.FindAction("fitItem")->isChecked());
+}
+
+TEST_F(DocumentTest, SaveAsAnotherTypeAndCloseTheLastImage) {
+  WriteImage(File("a.tif"), 16, 8, 7);
+  KEPAteloDocument& doc = Make({File("a.tif")});
+  Prompt().QueueFiles({true, {File("copy")}, "*.bmp"});
+  doc.SaveAsAction(2);
+  ASSERT_EQ(Prompt().fileBoxes.size(), 1u);
+  EXPECT_EQ(Prompt().fileBoxes[0].name, "saveAs");
+  EXPECT_EQ(Prompt().fileBoxes[0].filter, "*");
+  EXPECT_TRUE(Prompt().asked.empty()) << Prompt().asked[0].text;
+  ASSERT_TRUE(std::filesystem::exists(File("copy.bmp")));
+  EXPECT_STREQ(doc.GetPosImage(0)->GetName(), File("copy.bmp").c_str());
+  EXPECT_EQ(doc.GetStatusText().toStdString(), File("copy.bmp"));
+
+  KEPAtelIma back(File("copy.bmp").c_str(), KEPAtelIma::STATE_FROM_FILE, 0u);
+  int width = 0, height = 0;
+  char error[KEP_ERRMSG_SIZE];
+  ASSERT_EQ(back.LoadPixels(width, height, error), 0) << error;
+  EXPECT_EQ(std::memcmp(back.GetPixels(), doc.GetPosImage(0)->GetPixels(), 16 * 8 * 4), 0);
+
+  doc.CloseAction();
+  EXPECT_EQ(doc.GetNbrImage(), 0);
+  EXPECT_EQ(doc.GetStatusText(), " ");
+}
+
+TEST_F(DocumentTest, ExitWithAnUnsavedImageWhosePromptIsCancelledKeepsRunning) {
+  WriteDefaults("DEF_PROMPT=YES\n");
+  KEPAteloDocument& doc = Make();
+  auto* image = new KEPAtelIma(File("new.tif").c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
+  ASSERT_EQ(image->AllocatePixels(4, 4), 0);
+  image->SetDone();
+  ASSERT_EQ(doc.GetSeries()->AppendOneImage(image), 0);
+  Prompt().QueueAnswer(3);  // Cancel
+  doc.QuitAction();
+  EXPECT_EQ(quits, 0);
+  EXPECT_EQ(doc.GetNbrImage(), 1);
+  ASSERT_FALSE(Prompt().asked.empty());
+  EXPECT_EQ(Prompt().asked[0].text, "Image '" + File("new.tif") + "' not saved.\nSave image ?");
+
+  Prompt().QueueAnswer(2);  // No
+  doc.QuitAction();
+  EXPECT_EQ(quits, 1);
+}
+
+TEST_F(DocumentTest, ExitDuringARenderingOnlyHidesTheWindows) {
+  KEPAteloDocument& doc = Make();
+  doc.RenderNew("", 1, 0, 4, 4);
+  EXPECT_EQ(doc.GetModeAff(), KEPAteloDocument::MODE_RENDER);
+  Prompt().QueueAnswer(2);
+  doc.QuitAction();
+  EXPECT_TRUE(doc.isVisible());
+  doc.QuitAction();
+  EXPECT_FALSE(doc.isVisible());
+  EXPECT_EQ(quits, 0);
+  EXPECT_EQ(Prompt().asked.at(0).text, "Rendering in progress. Confirm exit?");
+}
+
+// --- render reception ----------------------------------------------------------------
+
+std::vector<unsigned char> Patch(int nx, int ny, unsigned char value) {
+  return std::vector<unsigned char>(std::size_t(nx) * ny * 4, value);
+}
+
+TEST_F(DocumentTest, RenderedImagesAreNamedFromTheDefaults) {
+  KEPAteloDocument& doc = Make();
+  doc.RenderNew("", 1, 0, 8, 4);
+  ASSERT_NE(doc.GetRenderImage(), nullptr);
+  EXPECT_STREQ(doc.GetRenderImage()->GetName(), "/tmp/Untitled.tif");
+  WriteDefaults("DEF_PATH=" + dir.Path() + "\nDEF_NAME=shot\nDEF_TYPE=png\n");
+  doc.RenderNew("", 1, 7, 8, 4);
+  EXPECT_EQ(std::string(doc.GetRenderImage()->GetName()), dir.Path() + "/shot.0007.png");
+  doc.RenderNew(File("given.tif").c_str(), 1, 7, 8, 4);
+  EXPECT_EQ(std::string(doc.GetRenderImage()->GetName()), File("given.tif"));
+  EXPECT_EQ(doc.GetNbrImage(), 3);
+  EXPECT_EQ(doc.GetPosImage(0), doc.GetRenderImage());
+}
+
+TEST_F(DocumentTest, AutoSaveFollowsTheMinimumRenderingTime) {
+  WriteDefaults("DEF_PATH=" + dir.Path() + "\nDEF_AUTOSAVE=SMART\nDEF_MINTIME=30\n");
+  double now = 1000.0;
+  KEPClock::SetSourceForTesting([&now] { return now; });
+  KEPAteloDocument& doc = Make();
+
+  doc.RenderNew("", 1, 1, 4, 2);
+  now += 29.0;
+  auto pixels = Patch(4, 2, 9);
+  doc.RenderDisp(0, 0, 4, 2, 32, pixels.data());
+  KEPAtelIma* quick = doc.GetPosImage(0);
+  EXPECT_TRUE(quick->IsDone());
+  EXPECT_FALSE(quick->IsSaved());
+
+  doc.RenderNew("", 1, 2, 4, 2);
+  now += 30.0;
+  doc.RenderDisp(0, 0, 4, 1, 16, pixels.data());
+  doc.RenderDisp(0, 1, 4, 1, 16, pixels.data());
+  KEPAtelIma* slow = doc.GetPosImage(0);
+  EXPECT_TRUE(slow->IsSaved());
+  EXPECT_TRUE(std::filesystem::exists(dir.Path() + "/Untitled.0002.tif"));
+
+  QString text = doc.GetMessageDialog()->GetText();
+  EXPECT_TRUE(text.contains(QString::fromStdString("IMG  0.0 warning : Image '" + dir.Path() +
+                                                   "/Untitled.0001.tif' NOT saved !")));
+  EXPECT_TRUE(text.contains(QString::fromStdString("IMG  0.0 info : Image '" + dir.Path() +
+                                                   "/Untitled.0002.tif' saved")));
+
+  // A late patch changes nothing and says so.
+  auto late = Patch(4, 2, 200);
+  doc.RenderDisp(0, 0, 4, 2, 32, late.data());
+  EXPECT_EQ(slow->GetPixels()[0], 9);
+  EXPECT_TRUE(doc.GetMessageDialog()->GetText().contains(
+      "WARNING: Patch received after image computation is done !!"));
+}
+
+TEST_F(DocumentTest, PatchesLandWhereTheyBelongAndShortOnesAreCountedWhole) {
+  WriteDefaults("DEF_PATH=" + dir.Path() + "\nDEF_AUTOSAVE=NO\n");
+  KEPAteloDocument& doc = Make();
+  doc.RenderNew("", 1, 0, 4, 4);
+  KEPAtelIma* image = doc.GetRenderImage();
+  auto top = Patch(4, 2, 50);
+  // Announced as 4 x 2 but one row short: one row is copied, two counted.
+  doc.RenderDisp(0, 2, 4, 2, 16, top.data());
+  EXPECT_EQ(image->GetPixels()[(2 * 4) * 4], 50);
+  EXPECT_EQ(image->GetPixels()[(3 * 4) * 4], 0);
+  auto bottom = Patch(4, 2, 60);
+  doc.RenderDisp(0, 0, 4, 2, 1000, bottom.data());
+  EXPECT_TRUE(image->IsDone());
+  EXPECT_FALSE(image->IsSaved());
+}
+
+TEST_F(DocumentTest, FramePartsTakeTheirShareOfTheFrame) {
+  WriteDefaults("DEF_PATH=" + dir.Path() + "\nDEF_AUTOSAVE=NO\n");
+  KEPAteloDocument& doc = Make();
+  // Part 16 of a 10 x 7 frame: 4 x 4 pixels whose first lies at (6, 3).
+  doc.RenderNew("", (16 << 24) | 1, 0, 10, 7);
+  KEPAtelIma* image = doc.GetRenderImage();
+  int width = 0, height = 0;
+  image->GetSize(width, height);
+  EXPECT_EQ(width, 4);
+  EXPECT_EQ(height, 4);
+  EXPECT_EQ(image->GetFramePart(), 16);
+  auto pixels = Patch(1, 1, 77);
+  doc.RenderDisp(6, 3, 1, 1, 4, pixels.data());
+  EXPECT_EQ(image->GetPixels()[0], 77);
+}
+
+TEST_F(DocumentTest, RenderEndReturnsToPictureMode) {
+  KEPAteloDocument& doc = Make();
+  doc.RenderInit();
+  EXPECT_TRUE(doc.FindAction("interruptItem")->isEnabled());
+  doc.RenderNew("", 1, 0, 4, 4);
+  doc.RenderEnd();
+  EXPECT_EQ(doc.GetModeAff(), KEPAteloDocument::MODE_PICTURE);
+  EXPECT_TRUE(doc.GetPosImage(0)->IsDone());
+  EXPECT_FALSE(doc.FindAction("interruptItem")->isEnabled());
+}
+
+TEST_F(DocumentTest, BatchRunsSaveEveryImageAndEndWithTheRendering) {
+  WriteDefaults("DEF_PATH=" + dir.Path() + "\nDEF_AUTOSAVE=NO\n");
+  KEPAteloDocument& doc = Make({}, KEPAteloDocument::STYLE_HIDDEN);
+  EXPECT_EQ(doc.GetModeAff(), KEPAteloDocument::MODE_RENDER_VISU_OFF);
+  EXPECT_FALSE(doc.isVisible());
+  testing::internal::CaptureStdout();
+  doc.RenderNew("", 1, 3, 2, 2);
+  auto pixels = Patch(2, 2, 5);
+  doc.RenderDisp(0, 0, 2, 2, 16, pixels.data());
+  doc.RenderEnd();
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_NE(out.find("IMG  0.0 info : Image '" + dir.Path() + "/Untitled.0003.tif' saved\n"),
+            std::string::npos)
+      << out;
+  EXPECT_TRUE(std::filesystem::exists(dir.Path() + "/Untitled.0003.tif"));
+  EXPECT_EQ(quits, 1);
+}
+
+}  // namespace
