@@ -61,7 +61,7 @@ class KEPAtelIma {
   // --- pixels ------------------------------------------------------------
   virtual void GetSize(int& width, int& height) const;
   virtual int AllocatePixels(int width, int height);  // 0 = success; pixels zeroed
-  virtual unsigned char* GetPixels(int layout = 0);    // null while not in memory
+  virtual unsigned char* GetPixels(int layout = 0);   // null while not in memory
   virtual const unsigned char* GetPixels(int layout = 0) const;
   virtual std::size_t GetMemorySize() const;  // width * height * 4
   // Copies columns x rows source pixels so that source (i, j) lands on
@@ -115,7 +115,7 @@ class KEPAtelIma {
   virtual int SwapUndo();
   virtual int GetUndoState() const;  // 0 none, 1 undo offered, 2 redo offered
   virtual void GetUndoSize(int& width, int& height) const;
-  virtual bool CanErase() const;  // an undo copy taken with erase style 1, same size
+  virtual bool CanErase() const;          // an undo copy taken with erase style 1, same size
   virtual void ErasePixel(int x, int y);  // pixel back to the undo copy's
   virtual bool IsEditable() const;        // pixels in memory
 

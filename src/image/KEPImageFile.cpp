@@ -150,6 +150,19 @@ void FailSize(char* errtext, const std::string& path, std::int64_t width, std::i
                 KEPAtelIma::kMaxSide, static_cast<long long>(KEPAtelIma::kMaxPixels));
 }
 
+// Rows decoded or encoded at a time: enough for the libraries to spread the
+// work of several strips over threads, few enough to stay small.
+constexpr int kChunkRows = 256;
+
+bool AllocateRows(std::vector<unsigned char>& rows, int width, int count, int channels) {
+  try {
+    rows.resize(static_cast<std::size_t>(width) * count * channels);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
 bool Allocate(std::vector<unsigned char>& buffer, int width, int height) {
   try {
     buffer.assign(KEPImagePixels::BufferSize(width, height), 0);
@@ -339,25 +352,38 @@ int Read(const std::string& path, const std::string& extension, std::vector<unsi
     return 1;
   }
   const int w = spec.width, h = spec.height, channels = std::min(spec.nchannels, 4);
-  std::vector<unsigned char> buffer;
-  if (!Allocate(buffer, w, h)) {
+  std::vector<unsigned char> buffer, rows;
+  // Whole tile rows at a time, so that no tile is decoded twice.
+  const int chunk = std::min(h, spec.tile_height > 0
+                                    ? std::max(1, kChunkRows / spec.tile_height) * spec.tile_height
+                                    : kChunkRows);
+  if (!Allocate(buffer, w, h) || !AllocateRows(rows, w, chunk, channels)) {
     Fail(errtext, "Not enough memory to read image file '%s'", path);
     return 1;
   }
-  // The file's top row is written to the end of the buffer and each next row
-  // before it, so the rows come out bottom first without a second pass.
-  const OIIO::stride_t row = static_cast<OIIO::stride_t>(w) * 4;
-  bool ok = input->read_image(0, 0, 0, channels, OIIO::TypeDesc::UINT8,
-                              buffer.data() + (h - 1) * row, 4, -row);
-  // Several readers only warn about a short file and fill the rest with
-  // black: any error recorded during the read refuses the file.
-  if (!ok || input->has_error()) {
-    Fail(errtext, "Image file '%s' is corrupt or truncated: %s", path, OneLine(input->geterror()));
-    input->close();
-    return 1;
+  // The file's top row goes to the end of the buffer, each next row before it.
+  const std::ptrdiff_t row = static_cast<std::ptrdiff_t>(w) * 4;
+  for (int y = 0; y < h; y += chunk) {
+    const int n = std::min(chunk, h - y);
+    // Tiled files are read by bands of tiles: reading them as scanlines
+    // divides by zero inside OpenImageIO 2.4.
+    bool ok = spec.tile_width > 0
+                  ? input->read_tiles(0, 0, spec.x, spec.x + w, spec.y + y, spec.y + y + n, spec.z,
+                                      spec.z + 1, 0, channels, OIIO::TypeDesc::UINT8, rows.data())
+                  : input->read_scanlines(0, 0, spec.y + y, spec.y + y + n, 0, 0, channels,
+                                          OIIO::TypeDesc::UINT8, rows.data());
+    // Several readers only warn about a short file and fill the rest with
+    // black: any error recorded during the read refuses the file.
+    if (!ok || input->has_error()) {
+      Fail(errtext, "Image file '%s' is corrupt or truncated: %s", path,
+           OneLine(input->geterror()));
+      input->close();
+      return 1;
+    }
+    KEPImagePixels::UnpackRows(rows.data(), channels, w, n, buffer.data() + (h - 1 - y) * row,
+                               -row);
   }
   input->close();
-  KEPImagePixels::ExpandChannels(buffer, channels);
   pixels.swap(buffer);
   width = w;
   height = h;
@@ -406,6 +432,9 @@ int Write(const std::string& path, const std::string& extension, const unsigned 
   // Encoding into memory keeps every disk error in our hands (WriteBytes);
   // writers that cannot are checked by reading their file back.
   std::vector<unsigned char> encoded;
+  // Room for an uncompressed file spares the copies of a growing buffer;
+  // pages never written are never touched.
+  encoded.reserve(KEPImagePixels::BufferSize(width, height) + 65536);
   OIIO::Filesystem::IOVecOutput memory(encoded);
   const bool inMemory = output->supports("ioproxy") && output->set_ioproxy(&memory);
   bool ok = false;
@@ -414,15 +443,19 @@ int Write(const std::string& path, const std::string& extension, const unsigned 
       Fail(errtext, "Can't write image file '%s': %s", path, OneLine(output->geterror()));
       return 1;
     }
-    const OIIO::stride_t row = static_cast<OIIO::stride_t>(width) * 4;
-    if (channels == 1) {
-      std::vector<unsigned char> grey(static_cast<std::size_t>(width) * height);
-      KEPImagePixels::ToGrey({pixels, KEPImagePixels::BufferSize(width, height)}, grey);
-      ok = output->write_image(OIIO::TypeDesc::UINT8, grey.data() + (height - 1) * width, 1,
-                               -static_cast<OIIO::stride_t>(width));
-    } else {
-      // Last row of the buffer first: files keep the top row first.
-      ok = output->write_image(OIIO::TypeDesc::UINT8, pixels + (height - 1) * row, 4, -row);
+    // Top row first, as files keep it: the buffer is read from its end.
+    const std::ptrdiff_t row = static_cast<std::ptrdiff_t>(width) * 4;
+    // A writer that stores tiles (IFF) takes the picture whole.
+    const int chunk = output->spec().tile_width > 0 ? height : kChunkRows;
+    std::vector<unsigned char> rows(static_cast<std::size_t>(width) * chunk * channels);
+    ok = true;
+    for (int y = 0; ok && y < height; y += chunk) {
+      const int n = std::min(chunk, height - y);
+      KEPImagePixels::PackRows(pixels + (height - 1 - y) * row, -row, width, n, channels,
+                               rows.data());
+      ok = chunk == height
+               ? output->write_image(OIIO::TypeDesc::UINT8, rows.data())
+               : output->write_scanlines(y, y + n, 0, OIIO::TypeDesc::UINT8, rows.data());
     }
     ok = output->close() && ok;
   } catch (const std::bad_alloc&) {

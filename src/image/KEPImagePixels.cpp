@@ -88,30 +88,51 @@ void ResampleBilinear(std::span<const unsigned char> source, int width, int heig
   }
 }
 
-void ExpandChannels(std::span<unsigned char> pixels, int channels) {
-  const std::size_t count = pixels.size() / 4;
-  unsigned char* p = pixels.data();
-  switch (channels) {
-    case 1:
-      for (std::size_t i = 0; i < count; ++i, p += 4) p[1] = p[2] = p[0], p[3] = 255;
-      break;
-    case 2:
-      for (std::size_t i = 0; i < count; ++i, p += 4) p[3] = p[1], p[1] = p[2] = p[0];
-      break;
-    case 3:
-      for (std::size_t i = 0; i < count; ++i, p += 4) p[3] = 255;
-      break;
-    default:
-      break;
+void UnpackRows(const unsigned char* file, int channels, int width, int rows,
+                unsigned char* destination, std::ptrdiff_t destinationStride) {
+  for (int r = 0; r < rows; ++r, destination += destinationStride) {
+    const unsigned char* in = file + static_cast<std::size_t>(r) * width * channels;
+    unsigned char* out = destination;
+    switch (channels) {
+      case 1:
+        for (int c = 0; c < width; ++c, out += 4, ++in)
+          out[0] = out[1] = out[2] = *in, out[3] = 255;
+        break;
+      case 2:
+        for (int c = 0; c < width; ++c, out += 4, in += 2)
+          out[0] = out[1] = out[2] = in[0], out[3] = in[1];
+        break;
+      case 3:
+        for (int c = 0; c < width; ++c, out += 4, in += 3)
+          out[0] = in[0], out[1] = in[1], out[2] = in[2], out[3] = 255;
+        break;
+      default:
+        std::memcpy(out, in, static_cast<std::size_t>(width) * 4);
+        break;
+    }
   }
 }
 
-void ToGrey(std::span<const unsigned char> pixels, std::span<unsigned char> grey) {
-  const std::size_t count = std::min(pixels.size() / 4, grey.size());
-  for (std::size_t i = 0; i < count; ++i) {
-    const unsigned char* p = pixels.data() + i * 4;
-    // Integer weights summing to 1000 keep an already grey pixel unchanged.
-    grey[i] = static_cast<unsigned char>((p[0] * 299 + p[1] * 587 + p[2] * 114 + 500) / 1000);
+void PackRows(const unsigned char* source, std::ptrdiff_t sourceStride, int width, int rows,
+              int channels, unsigned char* file) {
+  for (int r = 0; r < rows; ++r, source += sourceStride) {
+    const unsigned char* in = source;
+    unsigned char* out = file + static_cast<std::size_t>(r) * width * channels;
+    switch (channels) {
+      case 1:
+        // Integer weights summing to 1000 keep a grey pixel unchanged.
+        for (int c = 0; c < width; ++c, in += 4)
+          *out++ =
+              static_cast<unsigned char>((in[0] * 299 + in[1] * 587 + in[2] * 114 + 500) / 1000);
+        break;
+      case 3:
+        for (int c = 0; c < width; ++c, in += 4, out += 3)
+          out[0] = in[0], out[1] = in[1], out[2] = in[2];
+        break;
+      default:
+        std::memcpy(out, in, static_cast<std::size_t>(width) * 4);
+        break;
+    }
   }
 }
 

@@ -30,12 +30,17 @@ void FlipRows(std::span<unsigned char> pixels, int width, int height);
 void ResampleBilinear(std::span<const unsigned char> source, int width, int height,
                       std::span<unsigned char> destination, int newWidth, int newHeight);
 
-// Completes pixels whose first `channels` bytes were filled from a file with
-// 1, 2 or 3 channels: grey goes to red, green and blue, the second channel of
-// two is alpha, and a missing alpha becomes opaque.
-void ExpandChannels(std::span<unsigned char> pixels, int channels);
+// Unpacks `rows` rows of a file's pixels, `channels` bytes each (1 grey, 2
+// grey and alpha, 3 RGB, 4 RGBA), into RGBA rows starting at `destination`,
+// each next row `destinationStride` bytes further on (negative to turn the
+// rows over). A missing alpha becomes opaque.
+void UnpackRows(const unsigned char* file, int channels, int width, int rows,
+                unsigned char* destination, std::ptrdiff_t destinationStride);
 
-// Rec. 601 luma of each pixel, rounded: the grey written to one-channel files.
-void ToGrey(std::span<const unsigned char> pixels, std::span<unsigned char> grey);
+// Packs RGBA rows, each next one `sourceStride` bytes further on, into a
+// file's pixels of `channels` bytes: 1 grey (Rec. 601 luma, rounded), 3 RGB,
+// 4 RGBA.
+void PackRows(const unsigned char* source, std::ptrdiff_t sourceStride, int width, int rows,
+              int channels, unsigned char* file);
 
 }  // namespace KEPImagePixels

@@ -83,9 +83,10 @@ Loaded Load(const std::string& path) {
 
 // Through OpenImageIO directly, top row first as files keep it.
 void WriteWithOiio(const std::string& path, int width, int height, int channels,
-                   OIIO::TypeDesc type, const void* data) {
+                   OIIO::TypeDesc type, const void* data, int tile = 0) {
   auto out = OIIO::ImageOutput::create(path);
   OIIO::ImageSpec spec(width, height, channels, type);
+  spec.tile_width = spec.tile_height = tile;
   if (channels % 2 == 0) spec.alpha_channel = channels - 1;
   spec.attribute("oiio:UnassociatedAlpha", 1);
   ASSERT_TRUE(out && out->open(path, spec) && out->write_image(type, data) && out->close());
@@ -191,6 +192,16 @@ TEST(ImageFile, DeepAndFewChannelFilesLoadIntoFourBytes) {
         {0, 128, 255, 255, 64, 255, 0, 255});
   check("c16.tif", 1, 4, OIIO::TypeDesc::UINT16, 65535, {65535, 0, 32896, 65535},
         {255, 0, 128, 255});
+
+  // Tiles that do not divide the picture.
+  auto image = Picture(dir.File("tiled.tif"), 37, 41);
+  std::vector<unsigned char> top(image->GetMemorySize());
+  for (int y = 0; y < 41; ++y)
+    std::memcpy(&top[y * 37 * 4], image->GetPixels() + (40 - y) * 37 * 4, 37 * 4);
+  WriteWithOiio(image->GetName(), 37, 41, 4, OIIO::TypeDesc::UINT8, top.data(), 16);
+  Loaded l = Load(image->GetName());
+  ASSERT_EQ(l.status, 0) << l.error;
+  EXPECT_EQ(std::memcmp(l.image->GetPixels(), image->GetPixels(), image->GetMemorySize()), 0);
 }
 
 TEST(ImageFile, TypesAreChosenByExtension) {
