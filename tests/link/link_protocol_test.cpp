@@ -276,67 +276,19 @@ TEST(LinkInterrupt, TheFileGoesToTheHomeDirectoryOrTmp) {
 TEST_F(LinkProtocol, TenThousandMalformedMessagesLeaveTheDocumentUntouched) {
   Renderer renderer("R_FAULT");
   Deliver(renderer, "CONNEXIO", {Ints({LNK_REASON_CONNECT})});
-  std::mt19937 random(20261205);
-  auto pick = [&](int n) { return static_cast<int>(random() % n); };
-  auto garbage = [&](int size) {
-    std::string bytes(size, '\0');
-    for (char& c : bytes) c = static_cast<char>(random());
-    return bytes;
-  };
-  const char* names[] = {"INITDISP", "NEWIMAGE", "DISPLAY ", "MESSAGE ",
-                         "PATH    ", "END_DISP", "CONNEXIO"};
   long before = Handled();
   const int count = 10000;
-  for (int i = 0; i < count; ++i) {
-    std::vector<std::string> parts;
-    const char* name = names[pick(7)];
-    switch (pick(8)) {
-      case 0:  // wrong number of parts
-        parts.assign(pick(2) ? 0 : 3 + pick(3), garbage(pick(40)));
-        if (std::strcmp(name, "INITDISP") == 0 || std::strcmp(name, "NEWIMAGE") == 0 ||
-            std::strcmp(name, "DISPLAY ") == 0)
-          parts.assign(pick(2) ? 1 : 4, Ints({0, 0, 0, 0, 5}));
-        else if (parts.size() == 1)
-          parts.push_back("");
-        break;
-      case 1:  // a short first part
-        parts = {garbage(pick(4) * 3 + 1), garbage(16)};
-        break;
-      case 2:  // a name longer than its buffer
-        parts = {Ints({1, 8, 8, 1, 300 + pick(1000)}), std::string(300, 'n')};
-        name = "NEWIMAGE";
-        break;
-      case 3:  // a name length that does not match
-        parts = {Ints({1, 8, 8, 1, 10}), garbage(11 + pick(200))};
-        name = "NEWIMAGE";
-        break;
-      case 4:  // texts too long or empty
-        parts = {pick(2) ? garbage(257 + pick(300)) : ""};
-        name = pick(2) ? "MESSAGE " : "PATH    ";
-        break;
-      case 5:  // patches with impossible sizes
-        parts = {Ints({pick(100), pick(100), -1 - pick(100), 4}), garbage(64)};
-        name = "DISPLAY ";
-        break;
-      case 6:  // init bodies that do not add up
-        parts = {Ints({1, 1 + pick(3), 1 + pick(3)}), garbage(pick(256))};
-        name = "INITDISP";
-        break;
-      default:  // garbage names and bodies
-        renderer.Send(garbage(8).c_str(), {garbage(pick(64))});
-        continue;
-    }
-    if (std::strcmp(name, "CONNEXIO") == 0) parts = {garbage(pick(3) + 5)};
-    if (std::strcmp(name, "END_DISP") == 0 && parts.size() == 1) parts = {garbage(9)};
-    renderer.Send(name, parts);
-  }
+  for (const auto& message : MalformedMessages(count, 20261205))
+    renderer.Send(message.name.c_str(), message.parts);
   ASSERT_TRUE(PumpUntil([&] { return Handled() - before >= count; }, 60000));
   EXPECT_TRUE(Target().calls.empty())
       << Target().calls.size() << " forwarded, first " << Target().calls.front();
 
   // Then a proper frame arrives exactly.
   const int width = 37, height = 29, patch = 8;
-  std::string frame = garbage(width * height * 4);
+  std::mt19937 random(7);
+  std::string frame(width * height * 4, '\0');
+  for (char& c : frame) c = static_cast<char>(random());
   EXPECT_EQ(Deliver(renderer, "NEWIMAGE", {Ints({3, width, height, 1, 0}), ""}), 0);
   for (int y = 0; y < height; y += patch)
     for (int x = 0; x < width; x += patch) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -156,3 +157,69 @@ class LinkProtocol : public ::testing::Test {
   }
   static bool InterruptFileExists() { return access(KEPAteloInterruptPath().c_str(), F_OK) == 0; }
 };
+
+// Messages that the workbench must refuse whole, of the kinds a broken or
+// hostile renderer sends: wrong part counts, short parts, lengths that do
+// not match, names longer than their buffer, texts too long or empty,
+// impossible patch sizes, unknown names. None may reach the document.
+struct LinkMessage {
+  std::string name;
+  std::vector<std::string> parts;
+};
+
+inline std::vector<LinkMessage> MalformedMessages(int count, std::uint32_t seed) {
+  std::mt19937 random(seed);
+  auto pick = [&](int n) { return static_cast<int>(random() % n); };
+  auto garbage = [&](int size) {
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    return bytes;
+  };
+  const char* names[] = {"INITDISP", "NEWIMAGE", "DISPLAY ", "MESSAGE ",
+                         "PATH    ", "END_DISP", "CONNEXIO"};
+  std::vector<LinkMessage> messages;
+  for (int i = 0; i < count; ++i) {
+    std::vector<std::string> parts;
+    std::string name = names[pick(7)];
+    bool headed = name == "INITDISP" || name == "NEWIMAGE" || name == "DISPLAY ";
+    switch (pick(8)) {
+      case 0:  // wrong number of parts
+        if (headed)
+          parts.assign(pick(2) ? 1 : 4, Ints({0, 0, 0, 0, 5}));
+        else
+          parts.assign(pick(2) ? 0 : 2 + pick(3), garbage(pick(40)));
+        break;
+      case 1:  // a short first part
+        parts = {garbage(pick(4) * 3 + 1), garbage(16)};
+        break;
+      case 2:  // a name longer than its buffer
+        parts = {Ints({1, 8, 8, 1, 300 + pick(1000)}), std::string(300, 'n')};
+        name = "NEWIMAGE";
+        break;
+      case 3:  // a name length that does not match
+        parts = {Ints({1, 8, 8, 1, 10}), garbage(11 + pick(200))};
+        name = "NEWIMAGE";
+        break;
+      case 4:  // texts too long or empty
+        parts = {pick(2) ? garbage(257 + pick(300)) : ""};
+        name = pick(2) ? "MESSAGE " : "PATH    ";
+        break;
+      case 5:  // patches with impossible sizes
+        parts = {Ints({pick(100), pick(100), -1 - pick(100), 4}), garbage(64)};
+        name = "DISPLAY ";
+        break;
+      case 6:  // init bodies that do not add up
+        parts = {Ints({1, 1 + pick(3), 1 + pick(3)}), garbage(pick(256))};
+        name = "INITDISP";
+        break;
+      default:  // garbage names and bodies
+        name = garbage(8);
+        parts = {garbage(pick(64))};
+        break;
+    }
+    if (name == "CONNEXIO") parts = {garbage(pick(3) + 5)};
+    if (name == "END_DISP" && parts.size() == 1) parts = {garbage(9)};
+    messages.push_back({name, parts});
+  }
+  return messages;
+}

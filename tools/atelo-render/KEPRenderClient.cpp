@@ -63,15 +63,20 @@ int KEPRenderClient::Send(const char* message, const void* first, std::size_t fi
   return _link->Send(_window.c_str(), message, list, parts, _sendTimeoutMs);
 }
 
-int KEPRenderClient::Handshake(const std::string& host, int timeoutMs, std::string& error) {
-  std::int32_t reason = LNK_REASON_CONNECT;
-  int status = Send("CONNEXIO", &reason, 4, nullptr, 0, 1);
+int KEPRenderClient::InitDisplay(const std::string& host, int timeoutMs) {
   // Port (unused here), no render nodes, one host: this machine.
   std::int32_t head[3] = {0, 0, 1};
   std::string hostName = KEPLinkDirectory::PadName(host.c_str());
-  if (status == 0) status = Send("INITDISP", head, sizeof head, hostName.data(), 8, 2);
+  int status = Send("INITDISP", head, sizeof head, hostName.data(), 8, 2);
   std::vector<std::vector<unsigned char>> answer;
   if (status == 0) status = _link->ReceiveAnswer(_window.c_str(), answer, timeoutMs);
+  return status;
+}
+
+int KEPRenderClient::Handshake(const std::string& host, int timeoutMs, std::string& error) {
+  std::int32_t reason = LNK_REASON_CONNECT;
+  int status = Send("CONNEXIO", &reason, 4, nullptr, 0, 1);
+  if (status == 0) status = InitDisplay(host, timeoutMs);
   if (status != 0) {
     error = "no answer to INITDISP from '" + KEPLinkDirectory::TrimName(_window) + "' (status " +
             std::to_string(status) + ")";

@@ -24,6 +24,11 @@ class KEPRenderClient {
   // "CONNEXIO" then "INITDISP", waiting for its answer.
   int Handshake(const std::string& host, int timeoutMs, std::string& error);
 
+  // "INITDISP", waiting for its answer. Since the workbench handles
+  // messages in order, the answer also tells that everything sent before
+  // has been handled.
+  int InitDisplay(const std::string& host, int timeoutMs);
+
   int NewImage(int frame, int width, int height, int displayCode, const std::string& name);
   int Display(int x0, int y0, int nx, int ny, const unsigned char* pixels, std::size_t bytes);
   int Message(const std::string& text);

@@ -27,9 +27,21 @@ std::string FrameFile(const std::string& pattern, int frame) {
   return name;
 }
 
+// What --stats reports: the pixel bytes of all patches but the last of each
+// frame, and the time from the frame's start until the workbench has handled
+// them. The last patch completes the image, which the workbench then saves
+// before it reads on; that is file writing, not the link.
+struct Throughput {
+  std::size_t bytes = 0;
+  double seconds = 0;
+};
+
 // Sends one frame (or one frame part); false when the run must stop.
 bool RenderFrame(KEPRenderClient& client, const KEPRenderOptions& options,
-                 const KEPRenderPicture& picture, int frame, int part, bool& failed) {
+                 const KEPRenderPicture& picture, int frame, int part, const std::string& host,
+                 Throughput& throughput, bool& failed) {
+  auto start = std::chrono::steady_clock::now();
+  std::size_t bytesBefore = client.GetPixelBytes();
   int code = (part << 24) | options.config;
   if (client.NewImage(frame, picture.width, picture.height, code, options.fileName) != 0)
     return failed = true, false;
@@ -43,6 +55,13 @@ bool RenderFrame(KEPRenderClient& client, const KEPRenderOptions& options,
   for (std::size_t i = 0; i < patches.size(); ++i) {
     if (client.ShouldStop()) return false;
     const KEPRenderRect& r = patches[i];
+    if (options.stats && i + 1 == patches.size()) {
+      // The answer to INITDISP comes once everything before it is handled.
+      if (client.InitDisplay(host, options.timeoutMs) != 0) return failed = true, false;
+      throughput.seconds +=
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      throughput.bytes += client.GetPixelBytes() - bytesBefore;
+    }
     auto bytes = KEPCutPatch(picture, r.x, r.y, r.width, r.height);
     if (client.Display(r.x, r.y, r.width, r.height, bytes.data(), bytes.size()) != 0)
       return failed = true, false;
@@ -84,8 +103,7 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  // Time spent sending, without making the pictures, for --stats.
-  std::chrono::duration<double> sending{0};
+  Throughput throughput;
   bool failed = false, stopped = false;
   KEPRenderPicture picture;
   std::string loaded;
@@ -109,9 +127,8 @@ int main(int argc, char** argv) {
         if (!options.quiet)
           std::fprintf(stderr, "atelo-render: frame %d%s\n", frame,
                        part ? (" part " + std::to_string(part)).c_str() : "");
-        auto start = std::chrono::steady_clock::now();
-        stopped = !RenderFrame(client, options, picture, frame, part, failed) && !failed;
-        sending += std::chrono::steady_clock::now() - start;
+        stopped = !RenderFrame(client, options, picture, frame, part, host, throughput, failed) &&
+                  !failed;
       }
       if (options.frameDelayMs > 0 && !stopped && !failed)
         std::this_thread::sleep_for(std::chrono::milliseconds(options.frameDelayMs));
@@ -129,16 +146,10 @@ int main(int argc, char** argv) {
     client.Message("VIRD 0.0 end  : computation ended\n");
     if (!options.path.empty()) client.Path(options.path);
   }
-  auto start = std::chrono::steady_clock::now();
   client.End();
-  std::size_t bytes = client.GetPixelBytes();
-  // Closing waits until the queued messages have left, so the time covers
-  // the delivery of the last patch.
   client.Close();
-  sending += std::chrono::steady_clock::now() - start;
-  double seconds = sending.count();
-  if (options.stats)
-    std::fprintf(stderr, "atelo-render: %zu bytes of pixels in %.3f s: %.1f MB/s\n", bytes, seconds,
-                 seconds > 0 ? bytes / seconds / 1e6 : 0.0);
+  if (options.stats && throughput.seconds > 0)
+    std::fprintf(stderr, "atelo-render: %zu bytes of pixels in %.3f s: %.1f MB/s\n",
+                 throughput.bytes, throughput.seconds, throughput.bytes / throughput.seconds / 1e6);
   return 0;
 }
