@@ -60,7 +60,7 @@ done
 if [ -f "$entry" ]; then
   echo "atelo demo: streaming $frames frames of $size into window '$id'"
   "$build/bin/atelo-render" -id "$id" --size "$size" --frames "$frames" --patch 32 \
-    --order spiral --delay 1 --stats &
+    --order spiral --delay 3 &
   pids+=($!)
 else
   echo "atelo demo: the workbench did not appear on the link ($entry); showing the window only"
