@@ -16,7 +16,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <limits>
 #include <memory>
 #include <new>
 #include <sstream>
@@ -167,9 +166,7 @@ bool Allocate(std::vector<unsigned char>& buffer, int width, int height) {
   try {
     buffer.assign(KEPImagePixels::BufferSize(width, height), 0);
     return true;
-  } catch (const std::bad_alloc&) {
-    return false;
-  } catch (const std::length_error&) {
+  } catch (const std::exception&) {  // bad_alloc, length_error
     return false;
   }
 }
@@ -229,15 +226,16 @@ int ReadWithQt(const std::string& path, const std::string& extension,
 
 // Writes all of `bytes` to a new file, checking every call: the disk may
 // fill up or a size limit strike at any point.
-int WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes, char* errtext) {
+int WriteBytes(const std::string& path, const unsigned char* bytes, std::size_t size,
+               char* errtext) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) {
     Fail(errtext, "Can't write image file '%s': %s", path, std::strerror(errno));
     return 1;
   }
   std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+  while (done < size) {
+    ssize_t n = ::write(fd, bytes + done, size - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       const int error = n < 0 ? errno : ENOSPC;
@@ -275,7 +273,8 @@ int WriteWithQt(const std::string& path, const std::string& extension, const uns
     Fail(errtext, "Can't write image file '%s': %s", path, writer.errorString().toStdString());
     return 1;
   }
-  return WriteBytes(path, std::vector<unsigned char>(encoded.begin(), encoded.end()), errtext);
+  return WriteBytes(path, reinterpret_cast<const unsigned char*>(encoded.constData()),
+                    static_cast<std::size_t>(encoded.size()), errtext);
 }
 
 // Largest side each writer takes; above it some abort the whole process
@@ -467,7 +466,7 @@ int Write(const std::string& path, const std::string& extension, const unsigned 
     Fail(errtext, "Can't write image file '%s': %s", path, OneLine(output->geterror()));
     return 1;
   }
-  if (inMemory) return WriteBytes(path, encoded, errtext);
+  if (inMemory) return WriteBytes(path, encoded.data(), encoded.size(), errtext);
   if (!SameAsWritten(path, type->extension, pixels, width, height, channels == 4)) {
     Fail(errtext, "Can't write image file '%s': %s", path, "the file written is incomplete");
     return 1;
@@ -514,10 +513,11 @@ int SafeWrite(const std::string& target, const std::string& extension, const uns
   static std::atomic<int> counter{0};
   const std::string ext = extension.empty() ? std::string() : "." + extension;
   std::string temp;
+  struct stat taken;
   do {
     temp = dir + "." + file + ".tmp" + std::to_string(::getpid()) + "_" +
            std::to_string(counter++) + ext;
-  } while (::lstat(temp.c_str(), &info) == 0);
+  } while (::lstat(temp.c_str(), &taken) == 0);
 
   if (int status = Write(temp, extension, pixels, width, height, errtext)) {
     ::unlink(temp.c_str());
