@@ -138,10 +138,15 @@ int rikcbdis() {
   int x0 = head[0], y0 = head[1], nx = head[2], ny = head[3];
   // Sizes that no image can have would overflow the document's byte tally.
   if (nx < 0 || ny < 0 || std::int64_t{nx} * ny * 4 > LNK_MAX_PART_SIZE) return -1;
-  std::vector<unsigned char> pixels;
-  if (int result = ReadLastPart(pixels)) return result;
-  Debug("rikcbdis: %d x %d at (%d, %d), %zu bytes\n", nx, ny, x0, y0, pixels.size());
-  if (DisplayRender(x0, y0, nx, ny, static_cast<unsigned>(pixels.size()), pixels.data()) != 0)
+  // The pixels are read where the link received them: the document copies
+  // them into the image anyway, and a patch stream is mostly copying.
+  const void* pixels = nullptr;
+  int length = 0;
+  lnkreaview(pixels, length, status);
+  if (status != LNK_LAST) return -2;
+  Debug("rikcbdis: %d x %d at (%d, %d), %d bytes\n", nx, ny, x0, y0, length);
+  if (DisplayRender(x0, y0, nx, ny, static_cast<unsigned>(length),
+                    static_cast<const unsigned char*>(pixels)) != 0)
     return -100;
   return 0;
 }

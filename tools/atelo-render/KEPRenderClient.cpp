@@ -101,11 +101,13 @@ int KEPRenderClient::NewImage(int frame, int width, int height, int displayCode,
   return Send("NEWIMAGE", head, sizeof head, name.data(), name.size(), 2);
 }
 
-int KEPRenderClient::Display(int x0, int y0, int nx, int ny, const unsigned char* pixels,
-                             std::size_t bytes) {
+int KEPRenderClient::Display(int x0, int y0, int nx, int ny, std::vector<unsigned char>&& pixels) {
   std::int32_t head[4] = {x0, y0, nx, ny};
-  int status = Send("DISPLAY ", head, sizeof head, pixels, bytes, 2);
-  if (status == 0) _pixelBytes += bytes;
+  // The patch goes out without another copy; ZeroMQ lets go of it once sent.
+  auto keep = std::make_shared<const std::vector<unsigned char>>(std::move(pixels));
+  KEPLinkPart parts[2] = {{head, sizeof head}, {keep->data(), keep->size(), keep}};
+  int status = _link->Send(_window.c_str(), "DISPLAY ", parts, 2, _sendTimeoutMs);
+  if (status == 0) _pixelBytes += keep->size();
   return status;
 }
 
@@ -127,6 +129,11 @@ bool KEPRenderClient::ShouldStop() {
     _stopReason = "the workbench has ended";
     return true;
   }
+  // A look at the file system per patch would cost more than small patches
+  // do; a few milliseconds late is soon enough to stop.
+  auto now = std::chrono::steady_clock::now();
+  if (now < _nextLook) return false;
+  _nextLook = now + std::chrono::milliseconds(5);
   struct stat info;
   if (stat(InterruptPath().c_str(), &info) != 0) {
     _ignoring = false;

@@ -2,10 +2,12 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstddef>
 #include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
 class KEPLink;
 
@@ -30,7 +32,7 @@ class KEPRenderClient {
   int InitDisplay(const std::string& host, int timeoutMs);
 
   int NewImage(int frame, int width, int height, int displayCode, const std::string& name);
-  int Display(int x0, int y0, int nx, int ny, const unsigned char* pixels, std::size_t bytes);
+  int Display(int x0, int y0, int nx, int ny, std::vector<unsigned char>&& pixels);
   int Message(const std::string& text);
   int Path(const std::string& name);
   int End();
@@ -67,4 +69,5 @@ class KEPRenderClient {
   bool _ignoring = false;
   ino_t _ignoredInode = 0;
   struct timespec _ignoredTime = {};
+  std::chrono::steady_clock::time_point _nextLook;
 };

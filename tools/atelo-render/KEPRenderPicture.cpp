@@ -79,10 +79,12 @@ bool KEPReadPicture(const std::string& file, KEPRenderPicture& picture, std::str
 
 std::vector<unsigned char> KEPCutPatch(const KEPRenderPicture& picture, int x, int y, int width,
                                        int height) {
-  std::vector<unsigned char> bytes(static_cast<std::size_t>(width) * height * 4);
-  for (int row = 0; row < height; ++row)
-    std::memcpy(&bytes[static_cast<std::size_t>(row) * width * 4],
-                &picture.pixels[(static_cast<std::size_t>(y + row) * picture.width + x) * 4],
-                static_cast<std::size_t>(width) * 4);
+  std::vector<unsigned char> bytes;
+  bytes.reserve(static_cast<std::size_t>(width) * height * 4);
+  for (int row = 0; row < height; ++row) {
+    auto from =
+        picture.pixels.begin() + (static_cast<std::ptrdiff_t>(y + row) * picture.width + x) * 4;
+    bytes.insert(bytes.end(), from, from + static_cast<std::ptrdiff_t>(width) * 4);
+  }
   return bytes;
 }

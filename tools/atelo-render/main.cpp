@@ -28,7 +28,7 @@ std::string FrameFile(const std::string& pattern, int frame) {
 }
 
 // What --stats reports: the pixel bytes of all patches but the last of each
-// frame, and the time from the frame's start until the workbench has handled
+// frame, and the time from the first patch until the workbench has handled
 // them. The last patch completes the image, which the workbench then saves
 // before it reads on; that is file writing, not the link.
 struct Throughput {
@@ -40,8 +40,6 @@ struct Throughput {
 bool RenderFrame(KEPRenderClient& client, const KEPRenderOptions& options,
                  const KEPRenderPicture& picture, int frame, int part, const std::string& host,
                  Throughput& throughput, bool& failed) {
-  auto start = std::chrono::steady_clock::now();
-  std::size_t bytesBefore = client.GetPixelBytes();
   int code = (part << 24) | options.config;
   if (client.NewImage(frame, picture.width, picture.height, code, options.fileName) != 0)
     return failed = true, false;
@@ -49,6 +47,12 @@ bool RenderFrame(KEPRenderClient& client, const KEPRenderOptions& options,
   client.Message("RC   0.0 info : frame " + std::to_string(frame) + ", " +
                  std::to_string(area.width) + " x " + std::to_string(area.height) + "\n");
   client.Message("RC   0.0 progr: rendering\n");
+  // The frame's set-up on the workbench (a new image of the frame's size)
+  // is left out of --stats: the answer to INITDISP says it is done.
+  if (options.stats && client.InitDisplay(host, options.timeoutMs) != 0)
+    return failed = true, false;
+  auto start = std::chrono::steady_clock::now();
+  std::size_t bytesBefore = client.GetPixelBytes();
   auto patches = KEPRenderPatches(area, options.patchWidth, options.patchHeight, options.order,
                                   options.seed + frame);
   double nextProgress = options.progressStep;
@@ -63,7 +67,7 @@ bool RenderFrame(KEPRenderClient& client, const KEPRenderOptions& options,
       throughput.bytes += client.GetPixelBytes() - bytesBefore;
     }
     auto bytes = KEPCutPatch(picture, r.x, r.y, r.width, r.height);
-    if (client.Display(r.x, r.y, r.width, r.height, bytes.data(), bytes.size()) != 0)
+    if (client.Display(r.x, r.y, r.width, r.height, std::move(bytes)) != 0)
       return failed = true, false;
     double done = 100.0 * (i + 1) / patches.size();
     if (done >= nextProgress && i + 1 < patches.size()) {

@@ -184,19 +184,28 @@ int KEPLink::Send(const char* process, const char* message, const KEPLinkPart* p
   if (!peer) return status;
   std::string name = KEPLinkDirectory::PadName(message);
   try {
-    if (timeoutMs != 0) {
-      zmq::pollitem_t item{peer->socket.handle(), 0, ZMQ_POLLOUT, 0};
-      if (zmq::poll(&item, 1, std::chrono::milliseconds(timeoutMs)) == 0) return LNK_ERR_TIMEOUT;
-    }
     auto more = count > 0 ? zmq::send_flags::sndmore : zmq::send_flags::none;
-    if (!peer->socket.send(zmq::buffer(name), more | zmq::send_flags::dontwait))
-      return LNK_ERR_TIMEOUT;
+    // Waiting only when the queue is full keeps a poll out of every send.
+    while (!peer->socket.send(zmq::buffer(name), more | zmq::send_flags::dontwait)) {
+      zmq::pollitem_t item{peer->socket.handle(), 0, ZMQ_POLLOUT, 0};
+      if (timeoutMs == 0 || zmq::poll(&item, 1, std::chrono::milliseconds(timeoutMs)) == 0)
+        return LNK_ERR_TIMEOUT;
+    }
     // Once the first part is queued ZeroMQ takes the rest of the message
     // whole, so the remaining sends cannot be refused for lack of room.
     for (int i = 0; i < count; ++i) {
-      auto flags = i + 1 < count ? zmq::send_flags::sndmore : zmq::send_flags::none;
-      peer->socket.send(zmq::const_buffer(parts[i].data, parts[i].size),
-                        flags | zmq::send_flags::dontwait);
+      auto flags = (i + 1 < count ? zmq::send_flags::sndmore : zmq::send_flags::none) |
+                   zmq::send_flags::dontwait;
+      if (parts[i].keep && parts[i].size > 0) {
+        auto* keep = new std::shared_ptr<const void>(parts[i].keep);
+        zmq::message_t borrowed(
+            const_cast<void*>(parts[i].data), parts[i].size,
+            [](void*, void* hint) { delete static_cast<std::shared_ptr<const void>*>(hint); },
+            keep);
+        peer->socket.send(borrowed, flags);
+      } else {
+        peer->socket.send(zmq::const_buffer(parts[i].data, parts[i].size), flags);
+      }
     }
   } catch (const zmq::error_t& error) {
     KEP_TRACE(6, "(KEPLink::Send) %s", error.what());
@@ -343,6 +352,18 @@ int KEPLink::Read(int requested, void* buffer, int& received) {
   }
   if (part.size() > 0) std::memcpy(buffer, part.data(), part.size());
   return status;
+}
+
+int KEPLink::ReadInPlace(const unsigned char*& data, int& received) {
+  data = nullptr;
+  received = 0;
+  if (!_current) return LNK_ERR_NO_MESSAGE;
+  auto& frames = *_current->frames;
+  if (_current->next >= frames.size()) return LNK_ERR_NO_PART;
+  zmq::message_t& part = frames[_current->next++];
+  data = static_cast<const unsigned char*>(part.data());
+  received = static_cast<int>(part.size());
+  return _current->next < frames.size() ? LNK_MORE : LNK_LAST;
 }
 
 int KEPLink::Write(const void* body, int length) {

@@ -25,9 +25,13 @@ class QSocketNotifier;
 using KEPLinkCallback = std::function<int()>;
 
 // One part of an outgoing message.
+// One part of an outgoing message. Without `keep` the bytes are copied
+// when sent; with it they are sent as they are and `keep` is held until
+// ZeroMQ has finished with them, which saves a copy of large patches.
 struct KEPLinkPart {
   const void* data;
   std::size_t size;
+  std::shared_ptr<const void> keep = nullptr;
 };
 
 // Statuses of the link operations. Reads report LNK_MORE while parts remain
@@ -117,6 +121,9 @@ class KEPLink {
   static KEPLink* Handling();
   // Next part of the message: see lnkrea.
   int Read(int requested, void* buffer, int& received);
+  // Like Read, but hands out the part's bytes where they lie instead of
+  // copying them; they stay valid until the callback returns.
+  int ReadInPlace(const unsigned char*& data, int& received);
   int Write(const void* body, int length);
   int Why(int& reason, char* process);
 

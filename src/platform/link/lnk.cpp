@@ -63,6 +63,15 @@ int lnkrea(int requested, void* buffer, int& received, int& status) {
   return status;
 }
 
+int lnkreaview(const void*& data, int& received, int& status) {
+  KEPLink* handling = KEPLink::Handling();
+  const unsigned char* bytes = nullptr;
+  received = 0;
+  status = handling ? handling->ReadInPlace(bytes, received) : LNK_ERR_NO_MESSAGE;
+  data = bytes;
+  return status;
+}
+
 int lnkwri(const void* body, int& length, int& status) {
   KEPLink* handling = KEPLink::Handling();
   status = handling ? handling->Write(body, length) : LNK_ERR_NO_MESSAGE;

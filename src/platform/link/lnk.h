@@ -37,6 +37,10 @@ int lnksnd(const char* process, const char* message, const void* body, int& leng
 // full length in `received` and the status LNK_ERR_TOO_LONG.
 int lnkrea(int requested, void* buffer, int& received, int& status);
 
+// Inside a callback: like lnkrea without a copy: `data` points at the next
+// part's bytes, valid until the callback returns.
+int lnkreaview(const void*& data, int& received, int& status);
+
 // Inside a callback: answers the sender with [message name][body].
 // length: bytes sent.
 int lnkwri(const void* body, int& length, int& status);

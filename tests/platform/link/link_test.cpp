@@ -392,3 +392,29 @@ TEST(Link, ProcessOperationsWorkThroughTheProcessLink) {
   EXPECT_EQ(lnkclo("RD_PROC"), 0);
   EXPECT_TRUE(KEPLink::Process().IsClosed("RD_PROC"));
 }
+
+TEST(Link, PartsCanTravelWithoutCopies) {
+  Pair pair("WB_VIEW", "RD_VIEW");
+  auto pixels = std::make_shared<std::vector<unsigned char>>(100000, 0x42);
+  std::weak_ptr<std::vector<unsigned char>> watch = pixels;
+  std::string header = "head";
+  KEPLinkPart parts[2] = {{header.data(), header.size()}, {pixels->data(), pixels->size(), pixels}};
+  pixels.reset();
+  std::vector<int> statuses;
+  std::string seen;
+  pair.workbench.Register("DISPLAY ", [&] {
+    const unsigned char* data = nullptr;
+    int length = 0;
+    statuses.push_back(KEPLink::Handling()->ReadInPlace(data, length));
+    statuses.push_back(KEPLink::Handling()->ReadInPlace(data, length));
+    seen.assign(reinterpret_cast<const char*>(data), length);
+    statuses.push_back(KEPLink::Handling()->ReadInPlace(data, length));
+    return 0;
+  });
+  ASSERT_EQ(pair.renderer.Send("WB_VIEW", "DISPLAY ", parts, 2, 1000), 0);
+  parts[1].keep.reset();
+  ASSERT_TRUE(PumpUntil([&] { return !seen.empty(); }));
+  EXPECT_EQ(statuses, (std::vector<int>{LNK_MORE, LNK_LAST, LNK_ERR_NO_PART}));
+  EXPECT_EQ(seen, std::string(100000, 0x42));
+  EXPECT_TRUE(PumpUntil([&] { return watch.expired(); })) << "the sender let the buffer go";
+}
