@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Streams a 3840 x 2160 frame from atelo-render into `atelo -b`, in 64 x 64
+# Streams 3840 x 2160 frames from atelo-render into `atelo -b`, in 64 x 64
 # and in 256 x 256 patches, and prints atelo-render's throughput (pixel
 # bytes handled by the workbench per second, the saving of the finished
 # frame left out). Compare with bench_link's RawZeroMQ figures.
@@ -21,7 +21,7 @@ for patch in 64 256; do
     atelo=$!
     echo -n "patch ${patch}x${patch}, run $run: "
     "$build/bin/atelo-render" -id DISP_E2E --wait 10000 --size 3840x2160 --patch "$patch" \
-      --stats --quiet 2>&1 | sed 's/^atelo-render: //'
+      --frames 3 --stats --quiet 2>&1 | sed 's/^atelo-render: //'
     wait "$atelo" || true
     rm -f "$work"/out/*
   done

@@ -244,7 +244,14 @@ void KEPLink::AttachToEventLoop() {
 }
 
 void KEPLink::Drain() {
-  if (!_router || _draining) return;
+  if (!_router) return;
+  if (_draining) {
+    // A callback runs an event loop of its own (a blocking box): the
+    // descriptor would stay readable and wake that loop without end. It is
+    // watched again once the callback has returned.
+    if (!_notifier.isNull()) _notifier->setEnabled(false);
+    return;
+  }
   auto start = std::chrono::steady_clock::now();
   int handled = 0;
   do {
@@ -277,6 +284,10 @@ int KEPLink::ProcessPending(int maxMessages) {
     Dispatch(frames);
   }
   _draining = false;
+  if (!_notifier.isNull() && !_notifier->isEnabled()) {
+    _notifier->setEnabled(true);
+    QTimer::singleShot(0, _notifier.data(), [this] { Drain(); });
+  }
   return handled;
 }
 
