@@ -327,3 +327,16 @@ TEST_F(DocumentTest, BatchRunsSaveEveryImageAndEndWithTheRendering) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DocumentTest, TheViewerShowsTheCurrentImage) {
+  WriteImage(File("a.tif"), 64, 32, 200);
+  KEPAteloDocument& doc = Make({File("a.tif")});
+  QApplication::processEvents();
+  QImage shot = doc.GetViewer()->grab().toImage();
+  QColor centre = shot.pixelColor(shot.width() / 2, shot.height() / 2);
+  EXPECT_EQ(centre.blue(), 200) << centre.name().toStdString();
+}
+
+}  // namespace
