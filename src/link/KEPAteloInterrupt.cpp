@@ -43,7 +43,7 @@ int KEPAteloCreateInterruptFile() {
   return 0;
 }
 
-int InterruptAction() {
+int KEPAteloInterruptRendering() {
   if (KEPAteloCreateInterruptFile() != 0) return -1;
   const char* text = "KEP 0.0 Int  : Interrupt performed \n";
   MessageRender(static_cast<int>(std::strlen(text)), text);

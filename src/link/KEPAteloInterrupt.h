@@ -12,4 +12,4 @@ std::string KEPAteloInterruptPath();
 int KEPAteloCreateInterruptFile();
 // The user's Interrupt command: creates the file and, when it exists,
 // tells the Messages window.
-int InterruptAction();
+int KEPAteloInterruptRendering();

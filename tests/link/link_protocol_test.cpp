@@ -255,7 +255,7 @@ TEST(LinkInterrupt, TheFileGoesToTheHomeDirectoryOrTmp) {
 
     FakeTarget target;
     InitKEPAtelo(&target);
-    EXPECT_EQ(InterruptAction(), 0);
+    EXPECT_EQ(KEPAteloInterruptRendering(), 0);
     EXPECT_EQ(target.messages, std::vector<std::string>{"KEP 0.0 Int  : Interrupt performed \n"});
     InitKEPAtelo(nullptr);
   }

@@ -154,7 +154,7 @@ TEST_F(RenderTool, StopsWhenTheInterruptFileAppears) {
     auto& calls = Target().calls;
     return std::count(calls.begin(), calls.end(), "disp") >= 5;
   }));
-  EXPECT_EQ(InterruptAction(), 0);
+  EXPECT_EQ(KEPAteloInterruptRendering(), 0);
   ASSERT_TRUE(PumpUntil(Ended, 10000));
   EXPECT_EQ(Wait(child), 0);
   auto& calls = Target().calls;
