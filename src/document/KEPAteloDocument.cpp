@@ -23,6 +23,7 @@
 #include "platform/KEPPrompt.h"
 #include "platform/KEPTrace.h"
 #include "platform/settings/KEPSettingsFile.h"
+#include "platform/viewer/KEP2DIndicator.h"
 #include "platform/viewer/KEPCatalog2DImagePixelRep.h"
 #include "platform/viewer/KEPNavigation2DViewer.h"
 #include "series/KEPAteloSeries.h"
@@ -130,6 +131,7 @@ KEPAteloDocument::~KEPAteloDocument() {
   _renderImage = nullptr;
   // The series' images go before the viewer that may still point at them.
   _series.reset();
+  _viewerIndicator.reset();
 }
 
 // --- menus ----------------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include "series/KEPAteloSeriesHost.h"
 #include "settings/KEPAteloSettings.h"
 
+class KEP2DIndicator;
 class KEP2DViewer;
 class KEPAtelIma;
 class KEPAteloDefaults;
@@ -152,6 +153,7 @@ class KEPAteloDocument : public QMainWindow,
   // --- parts for tests and dialogs --------------------------------------------------
   KEPAteloSeries* GetSeries() const { return _series.get(); }
   KEP2DViewer* GetViewer() const { return _viewer; }
+  KEP2DIndicator* GetViewerIndicator() const { return _viewerIndicator.get(); }
   KEPAteloMessage* GetMessageDialog() const { return _messageDialog.get(); }
   QAction* FindAction(const char* name) const;
   QString GetStatusText() const;
@@ -181,6 +183,8 @@ class KEPAteloDocument : public QMainWindow,
   std::unique_ptr<KEPAteloSeries> _series;
   KEP2DViewer* _viewer = nullptr;  // child widget
   QLabel* _status = nullptr;       // child widget
+  // Pointer events over the viewer, for the tools.
+  std::unique_ptr<KEP2DIndicator> _viewerIndicator;
 
   // The viewer shows one image at a time; its representation is rebuilt
   // when the image or its buffer changes.

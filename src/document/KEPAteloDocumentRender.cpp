@@ -13,6 +13,7 @@
 #include "platform/KEPPrompt.h"
 #include "platform/KEPTrace.h"
 #include "platform/settings/KEPSettingsFile.h"
+#include "platform/viewer/KEP2DIndicator.h"
 #include "platform/viewer/KEP2DViewer.h"
 #include "platform/viewer/KEPCatalog2DImagePixelRep.h"
 #include "series/KEPAteloSeries.h"
@@ -62,6 +63,7 @@ void KEPAteloDocument::LinkImageToViewer(KEPAtelIma* image) {
 }
 
 void KEPAteloDocument::DropImageRep() {
+  if (_imageRep && _viewerIndicator) _viewerIndicator->RemoveRepToManipulate(_imageRep.get());
   if (_imageRep && _viewer) _viewer->RemoveRep(_imageRep.get());
   _imageRep.reset();
   _repImage = nullptr;
@@ -82,7 +84,12 @@ KEPCatalog2DImagePixelRep* KEPAteloDocument::CreateImageRep(KEPAtelIma* image) {
     _repImage = image;
     _viewer->AddRep(_imageRep.get());
   }
-  _imageRep->SetPixels(image->GetPixels(), width, height);
+  // Setting the same buffer again would throw away the viewer's reduced
+  // copies of it for nothing.
+  int shownWidth = 0, shownHeight = 0;
+  _imageRep->GetSize(shownWidth, shownHeight);
+  if (_imageRep->GetPixels() != image->GetPixels() || shownWidth != width || shownHeight != height)
+    _imageRep->SetPixels(image->GetPixels(), width, height);
   _imageRep->SetOrigin(x, y);
   _imageRep->SetDrawMode(_background ? KEPCatalog2DImagePixelRep::kAboveBackground
                                      : KEPCatalog2DImagePixelRep::kNormal);
@@ -96,9 +103,8 @@ bool KEPAteloDocument::DisplayImage(KEPAtelIma* image, bool fit) {
   if (fit && fitItem && fitItem->isChecked()) {
     int width = 0, height = 0;
     image->GetSize(width, height);
-    Reframe(0.0f, 0.0f, FitZoom(_visuWidth, _visuHeight, width, height));
+    Reframe(0.0f, 0.0f, KEP2DViewer::FitZoom(_visuWidth, _visuHeight, width, height));
   }
-  _imageRep->UpdatePixels();
   _viewer->Redraw();
   return true;
 }
@@ -134,7 +140,7 @@ void KEPAteloDocument::UpdateImage() {
     if (_playbackState == 3) EnableAll(image);
     _status->setText(QString::fromStdString(_series->GetCurLabel()));
     if (image != _repImage)
-      DisplayImage(image, true);
+      AddAndDisplayImage(image);
     else if (CreateImageRep(image)) {
       _imageRep->UpdatePixels();
       _viewer->Redraw();

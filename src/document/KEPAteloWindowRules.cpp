@@ -29,9 +29,3 @@ void FitVisuSize(int& width, int& height, const KEPAteloMargins& margins, int ma
   width = std::min(width, maxWidth - margins.horizontal);
   height = std::min(height, maxHeight - margins.vertical);
 }
-
-float FitZoom(int visuWidth, int visuHeight, int width, int height) {
-  if (width <= 0 || height <= 0) return 1.0f;
-  return std::min(static_cast<float>(visuWidth) / static_cast<float>(width),
-                  static_cast<float>(visuHeight) / static_cast<float>(height));
-}

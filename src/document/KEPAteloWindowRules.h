@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/KEPAteloSettings.h"
+
 // Sizing rules of the document window: the room taken around the viewer by
 // menus, status bar and docked toolbars, and the minimum window size they
 // need.
@@ -10,20 +12,11 @@ struct KEPAteloMargins {
   int minimumHeight = 400;
 };
 
-// Dock codes of the toolbars (0 = not shown).
-enum KEPAteloDock : int {
-  DOCK_NONE = 0,
-  DOCK_TOP = 0x20000,
-  DOCK_BOTTOM = 0x40000,
-  DOCK_LEFT = 0x80000,
-  DOCK_RIGHT = 0x100000,
-};
-
 inline bool IsHorizontalDock(int dock) {
-  return dock == DOCK_TOP || dock == DOCK_BOTTOM;
+  return dock == KEPAteloSettings::DOCK_TOP || dock == KEPAteloSettings::DOCK_BOTTOM;
 }
 inline bool IsVerticalDock(int dock) {
-  return dock == DOCK_LEFT || dock == DOCK_RIGHT;
+  return dock == KEPAteloSettings::DOCK_LEFT || dock == KEPAteloSettings::DOCK_RIGHT;
 }
 
 // Margins for the toolbars' dock states; with `toolbarsHidden` the docks are
@@ -35,7 +28,3 @@ KEPAteloMargins ComputeMargins(bool toolbarsHidden, int editDock, int playbackDo
 // 0) less the margins.
 void FitVisuSize(int& width, int& height, const KEPAteloMargins& margins, int maxWidth,
                  int maxHeight);
-
-// Zoom at which a width x height image fills a visuWidth x visuHeight
-// viewer, in single precision.
-float FitZoom(int visuWidth, int visuHeight, int width, int height);

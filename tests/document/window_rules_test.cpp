@@ -6,7 +6,9 @@
 namespace {
 
 TEST(WindowRules, HiddenToolbarsGiveTheBareMinimum) {
-  KEPAteloMargins margins = ComputeMargins(true, DOCK_TOP, DOCK_BOTTOM, DOCK_RIGHT);
+  KEPAteloMargins margins =
+      ComputeMargins(true, KEPAteloSettings::DOCK_TOP, KEPAteloSettings::DOCK_BOTTOM,
+                     KEPAteloSettings::DOCK_RIGHT);
   int width = 100, height = 100;
   FitVisuSize(width, height, margins, 0, 0);
   EXPECT_EQ(width, 386);
@@ -18,21 +20,18 @@ TEST(WindowRules, HiddenToolbarsGiveTheBareMinimum) {
 }
 
 TEST(WindowRules, DockedToolbarsWidenMarginsAndMinimum) {
-  KEPAteloMargins m = ComputeMargins(false, DOCK_TOP, DOCK_BOTTOM, DOCK_RIGHT);
+  KEPAteloMargins m = ComputeMargins(false, KEPAteloSettings::DOCK_TOP,
+                                     KEPAteloSettings::DOCK_BOTTOM, KEPAteloSettings::DOCK_RIGHT);
   EXPECT_EQ(m.vertical, 187 + 51);
   EXPECT_EQ(m.horizontal, 44 + 96);
   EXPECT_EQ(m.minimumHeight, 238 + 565);
   EXPECT_EQ(m.minimumWidth, 744);
-  m = ComputeMargins(false, DOCK_LEFT, DOCK_NONE, DOCK_TOP);
+  m = ComputeMargins(false, KEPAteloSettings::DOCK_LEFT, KEPAteloSettings::DOCK_NONE,
+                     KEPAteloSettings::DOCK_TOP);
   EXPECT_EQ(m.vertical, 142);
   EXPECT_EQ(m.horizontal, 89);
   EXPECT_EQ(m.minimumWidth, 430);
   EXPECT_EQ(m.minimumHeight, 400);
-}
-
-TEST(WindowRules, FitZoom) {
-  EXPECT_FLOAT_EQ(FitZoom(800, 600, 1000, 500), 0.8f);
-  EXPECT_FLOAT_EQ(FitZoom(800, 600, 100, 300), 2.0f);
 }
 
 std::vector<std::string> Slots(const KEPAteloLastFiles& files) {
