@@ -340,3 +340,53 @@ TEST_F(DocumentTest, TheViewerShowsTheCurrentImage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DocumentTest, BackgroundImageComesAndGoesWithItsItem) {
+  WriteImage(File("back.png"), 32, 32, 50);
+  WriteImage(File("front.tif"), 16, 16, 90);
+  KEPAteloDocument& doc = Make({File("front.tif")});
+  QAction* item = doc.findChild<QAction*>("BackgroundItem");
+  ASSERT_NE(item, nullptr);
+
+  Prompt().QueueFiles({true, {File("back")}, "*.png"});
+  item->trigger();
+  ASSERT_EQ(Prompt().fileBoxes.size(), 1u);
+  EXPECT_EQ(Prompt().fileBoxes[0].name, "openBackground");
+  EXPECT_EQ(Prompt().fileBoxes[0].title, "Open background");
+  EXPECT_TRUE(doc.HasBackground());
+  EXPECT_TRUE(item->isChecked());
+
+  item->trigger();
+  EXPECT_FALSE(doc.HasBackground());
+  EXPECT_FALSE(item->isChecked());
+
+  // A type nobody reads: the item falls back and says why.
+  Prompt().QueueFiles({true, {File("back.xyz")}, "*.png"});
+  item->trigger();
+  EXPECT_FALSE(doc.HasBackground());
+  EXPECT_FALSE(item->isChecked());
+  ASSERT_EQ(Prompt().asked.size(), 1u);
+  EXPECT_EQ(Prompt().asked[0].text, "Image type 'xyz' not supported on open");
+
+  // Cancel leaves it unchecked.
+  item->trigger();
+  EXPECT_FALSE(item->isChecked());
+}
+
+TEST_F(DocumentTest, TheSeriesWindowListsTheOpenImages) {
+  WriteImage(File("a.tif"), 4, 4);
+  WriteImage(File("b.tif"), 4, 4);
+  KEPAteloDocument& doc = Make({File("a.tif"), File("b.tif")});
+  doc.findChild<QAction*>("seriesItem")->trigger();
+  KEPAteloSeries* series = doc.GetSeries();
+  EXPECT_TRUE(series->isVisible());
+  EXPECT_EQ(series->GetLabel(1), File("a.tif"));
+  EXPECT_EQ(series->GetLabel(2), File("b.tif"));
+  // Selecting a line in the window makes its image the one shown.
+  series->SelectImage(2);
+  EXPECT_EQ(doc.GetStatusText().toStdString(), File("b.tif"));
+}
+
+}  // namespace
