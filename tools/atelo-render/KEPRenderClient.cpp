@@ -124,16 +124,16 @@ int KEPRenderClient::End() {
 }
 
 bool KEPRenderClient::ShouldStop() {
+  // Looking at the link and the file system for every patch would cost more
+  // than small patches do; a few milliseconds late is soon enough to stop.
+  auto now = std::chrono::steady_clock::now();
+  if (now < _nextLook) return false;
+  _nextLook = now + std::chrono::milliseconds(5);
   if (_link) _link->ProcessPending();
   if (_workbenchEnded) {
     _stopReason = "the workbench has ended";
     return true;
   }
-  // A look at the file system per patch would cost more than small patches
-  // do; a few milliseconds late is soon enough to stop.
-  auto now = std::chrono::steady_clock::now();
-  if (now < _nextLook) return false;
-  _nextLook = now + std::chrono::milliseconds(5);
   struct stat info;
   if (stat(InterruptPath().c_str(), &info) != 0) {
     _ignoring = false;
