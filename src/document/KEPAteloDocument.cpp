@@ -501,8 +501,7 @@ void KEPAteloDocument::DefaultsAction() {
 
 void KEPAteloDocument::InterruptAction() {
   KEP_TRACE(4, "(KEPAteloDocument::InterruptAction)");
-  KEPAteloCreateInterruptFile();
-  RenderMessage(0, "KEP 0.0 Int  : Interrupt performed \n");
+  KEPAteloInterruptRendering();
 }
 
 // --- errors and messages ----------------------------------------------------------

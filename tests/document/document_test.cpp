@@ -9,6 +9,7 @@
 #include "document/KEPAteloDocument.h"
 #include "document/KEPAteloMessage.h"
 #include "image/KEPAtelIma.h"
+#include "link/KEPAteloBridge.h"
 #include "platform/KEPClock.h"
 #include "platform/KEPErrmsg.h"
 #include "platform/settings/KEPSettingsFile.h"
@@ -387,6 +388,23 @@ TEST_F(DocumentTest, TheSeriesWindowListsTheOpenImages) {
   // Selecting a line in the window makes its image the one shown.
   series->SelectImage(2);
   EXPECT_EQ(doc.GetStatusText().toStdString(), File("b.tif"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DocumentTest, InterruptLeavesTheFileTheRendererWatches) {
+  KEPAteloDocument& doc = Make();
+  InitKEPAtelo(&doc);  // as the application does: the message goes the renderer's way
+  doc.RenderNew("", 1, 0, 4, 4);
+  QAction* item = doc.findChild<QAction*>("interruptItem");
+  ASSERT_TRUE(item->isEnabled());
+  item->trigger();
+  EXPECT_TRUE(std::filesystem::exists(File(".virda_atelo.int")));
+  InitKEPAtelo(nullptr);
+  ASSERT_NE(doc.GetMessageDialog(), nullptr);
+  EXPECT_TRUE(doc.GetMessageDialog()->GetText().contains("KEP 0.0 Int  : Interrupt performed "));
 }
 
 }  // namespace
