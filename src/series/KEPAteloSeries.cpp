@@ -406,17 +406,22 @@ void KEPAteloSeries::DeleteListPaste() {
   UpdateButtons();
 }
 
+std::vector<KEPAtelIma*> KEPAteloSeries::ImagesAt(std::span<const int> positions) const {
+  std::vector<KEPAtelIma*> images;
+  if (positions.empty() || static_cast<int>(positions.size()) == GetNbrImage()) {
+    for (const auto& image : _images) images.push_back(image.get());
+  } else {
+    for (int position : positions) {
+      if (KEPAtelIma* image = GetPosImage(position)) images.push_back(image);
+    }
+  }
+  return images;
+}
+
 int KEPAteloSeries::RemoveMulti(std::span<const int> positions) {
   KEP_TRACE(4, "(KEPAteloSeries::RemoveMulti)\n");
   DeleteListPaste();
-  std::vector<KEPAtelIma*> targets;
-  if (positions.empty() || static_cast<int>(positions.size()) == GetNbrImage()) {
-    for (auto& image : _images) targets.push_back(image.get());
-  } else {
-    for (int position : positions) {
-      if (KEPAtelIma* image = GetPosImage(position)) targets.push_back(image);
-    }
-  }
+  std::vector<KEPAtelIma*> targets = ImagesAt(positions);
   int result = 0;
   int removed = 0;
   for (KEPAtelIma* image : targets) {

@@ -119,6 +119,9 @@ class KEPAteloSeries : public QDialog {
   void BuildWindow();
   void UpdateButtons();
 
+  // The images at `positions`, or every image when none are given or as
+  // many as the series holds (the rule of the multi-line commands).
+  std::vector<KEPAtelIma*> ImagesAt(std::span<const int> positions) const;
   // Position after which a new image goes, from a caller's position.
   int InsertionPoint(int position) const;
   // Puts an image after `after` (0..count) with its unique label; returns

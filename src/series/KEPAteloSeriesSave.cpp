@@ -237,14 +237,7 @@ int KEPAteloSeries::SaveSingle(int position, const char* newName) {
 }
 
 int KEPAteloSeries::SaveMulti(const char* newName, std::span<const int> positions) {
-  std::vector<KEPAtelIma*> targets;
-  if (positions.empty() || static_cast<int>(positions.size()) == GetNbrImage()) {
-    for (auto& image : _images) targets.push_back(image.get());
-  } else {
-    for (int position : positions) {
-      if (KEPAtelIma* image = GetPosImage(position)) targets.push_back(image);
-    }
-  }
+  std::vector<KEPAtelIma*> targets = ImagesAt(positions);
   for (KEPAtelIma* image : targets) {
     // "Overwite Images" on an earlier save may have closed it.
     if (!LocateImage(image)) continue;
