@@ -21,6 +21,7 @@
 #include "link/KEPAteloLinkSession.h"
 #include "link/KEPAteloLinkState.h"
 #include "link/KEPAteloRenderTarget.h"
+#include "link/rikcb.h"
 #include "platform/link/KEPLink.h"
 
 template <class Predicate>
@@ -58,8 +59,7 @@ struct FakeTarget : KEPAteloRenderTarget {
   int RenderDisp(int x0, int y0, int nx, int ny, unsigned bytes,
                  const unsigned char* pixels) override {
     calls.push_back("disp");
-    if (refuse) return refuse;
-    if (bytes < static_cast<unsigned>(nx * ny * 4)) return 0;
+    if (refuse || bytes < static_cast<unsigned>(nx * ny * 4)) return refuse;
     for (int j = 0; j < ny; ++j)
       for (int i = 0; i < nx; ++i) {
         int x = x0 + i, y = y0 + j;
@@ -116,7 +116,6 @@ struct Renderer {
       QCoreApplication::processEvents();
     ASSERT_EQ(status, 0);
   }
-  void Connect() { Send("CONNEXIO", {Ints({LNK_REASON_CONNECT})}); }
 };
 
 inline long Handled() {
@@ -136,10 +135,20 @@ inline int Deliver(Renderer& renderer, const char* message, const std::vector<st
   return KEPLink::Process().GetCounters().lastResult;
 }
 
+inline void Connect(Renderer& renderer) {
+  EXPECT_EQ(Deliver(renderer, "CONNEXIO", {Ints({LNK_REASON_CONNECT})}), 0);
+}
+
 // The host design process, there before the workbench starts.
 inline Renderer& Host() {
   static Renderer host("VIRDA");
   return host;
+}
+
+inline std::string Parent() {
+  char parent[9];
+  rikidray(parent);
+  return parent;
 }
 
 class LinkProtocol : public ::testing::Test {
@@ -158,10 +167,8 @@ class LinkProtocol : public ::testing::Test {
   static bool InterruptFileExists() { return access(KEPAteloInterruptPath().c_str(), F_OK) == 0; }
 };
 
-// Messages that the workbench must refuse whole, of the kinds a broken or
-// hostile renderer sends: wrong part counts, short parts, lengths that do
-// not match, names longer than their buffer, texts too long or empty,
-// impossible patch sizes, unknown names. None may reach the document.
+// Messages of the kinds a broken or hostile renderer sends, each of which
+// the workbench must refuse whole.
 struct LinkMessage {
   std::string name;
   std::vector<std::string> parts;
@@ -179,47 +186,40 @@ inline std::vector<LinkMessage> MalformedMessages(int count, std::uint32_t seed)
                          "PATH    ", "END_DISP", "CONNEXIO"};
   std::vector<LinkMessage> messages;
   for (int i = 0; i < count; ++i) {
-    std::vector<std::string> parts;
-    std::string name = names[pick(7)];
-    bool headed = name == "INITDISP" || name == "NEWIMAGE" || name == "DISPLAY ";
+    LinkMessage m{names[pick(7)], {}};
+    bool headed = m.name == "INITDISP" || m.name == "NEWIMAGE" || m.name == "DISPLAY ";
     switch (pick(8)) {
       case 0:  // wrong number of parts
         if (headed)
-          parts.assign(pick(2) ? 1 : 4, Ints({0, 0, 0, 0, 5}));
+          m.parts.assign(pick(2) ? 1 : 4, Ints({0, 0, 0, 0, 5}));
         else
-          parts.assign(pick(2) ? 0 : 2 + pick(3), garbage(pick(40)));
+          m.parts.assign(pick(2) ? 0 : 2 + pick(3), garbage(pick(40)));
         break;
       case 1:  // a short first part
-        parts = {garbage(pick(4) * 3 + 1), garbage(16)};
+        m.parts = {garbage(pick(4) * 3 + 1), garbage(16)};
         break;
       case 2:  // a name longer than its buffer
-        parts = {Ints({1, 8, 8, 1, 300 + pick(1000)}), std::string(300, 'n')};
-        name = "NEWIMAGE";
+        m = {"NEWIMAGE", {Ints({1, 8, 8, 1, 300 + pick(1000)}), std::string(300, 'n')}};
         break;
       case 3:  // a name length that does not match
-        parts = {Ints({1, 8, 8, 1, 10}), garbage(11 + pick(200))};
-        name = "NEWIMAGE";
+        m = {"NEWIMAGE", {Ints({1, 8, 8, 1, 10}), garbage(11 + pick(200))}};
         break;
       case 4:  // texts too long or empty
-        parts = {pick(2) ? garbage(257 + pick(300)) : ""};
-        name = pick(2) ? "MESSAGE " : "PATH    ";
+        m = {pick(2) ? "MESSAGE " : "PATH    ", {pick(2) ? garbage(257 + pick(300)) : ""}};
         break;
       case 5:  // patches with impossible sizes
-        parts = {Ints({pick(100), pick(100), -1 - pick(100), 4}), garbage(64)};
-        name = "DISPLAY ";
+        m = {"DISPLAY ", {Ints({pick(100), pick(100), -1 - pick(100), 4}), garbage(64)}};
         break;
       case 6:  // init bodies that do not add up
-        parts = {Ints({1, 1 + pick(3), 1 + pick(3)}), garbage(pick(256))};
-        name = "INITDISP";
+        m = {"INITDISP", {Ints({1, 1 + pick(3), 1 + pick(3)}), garbage(pick(256))}};
         break;
       default:  // garbage names and bodies
-        name = garbage(8);
-        parts = {garbage(pick(64))};
+        m = {garbage(8), {garbage(pick(64))}};
         break;
     }
-    if (name == "CONNEXIO") parts = {garbage(pick(3) + 5)};
-    if (name == "END_DISP" && parts.size() == 1) parts = {garbage(9)};
-    messages.push_back({name, parts});
+    if (m.name == "CONNEXIO") m.parts = {garbage(pick(3) + 5)};
+    if (m.name == "END_DISP" && m.parts.size() == 1) m.parts = {garbage(9)};
+    messages.push_back(m);
   }
   return messages;
 }

@@ -7,9 +7,7 @@
 
 namespace {
 
-using Action = KEPAteloMessageFilter::Action;
-
-std::string Show(const std::vector<Action>& actions) {
+std::string Show(const std::vector<KEPAteloMessageFilter::Action>& actions) {
   std::string text;
   for (const auto& action : actions) text += (action.echo ? "E:" : "F:") + action.text + "|";
   return text;
@@ -25,7 +23,6 @@ struct Case {
 
 TEST(MessageFilter, ModesAllAndNoneFollowTheEchoLevel) {
   const Case cases[] = {
-      {0, 0, "hello\n", "F:hello\n|"},
       {0, 0, "an error\n", "F:an error\n|"},
       {0, 1, "hello", "F:hello|E:hello\n|"},
       {0, 1, "x", "F:x|"},
@@ -50,38 +47,35 @@ TEST(MessageFilter, ModesAllAndNoneFollowTheEchoLevel) {
   }
 }
 
+// One filter through two renderings, in order: the first ends with its 100%
+// line, the second only with the end line. `mode` here is 1 where the
+// condensed flag must be set afterwards.
 TEST(MessageFilter, CondensedModeShowsOnlyTheStartAndEndOfARendering) {
+  const char* start = "RC   0.0 progr: rendering\n";
+  const char* done = "RC   0.0 progr: 100.0%\n";
+  const char* ended = "VIRD 0.0 end  : computation ended\n";
+  const Case steps[] = {
+      {1, 1, "RC   0.0 info : scene read\n", ""},
+      {1, 1, "MI   0.0 info : 3 lights\n", ""},
+      {1, 1, "SCEN 0.0 info : loaded\n", ""},
+      {0, 1, start, "F:RC   0.0 progr: rendering in progress....\n|E:Rendering in Progress....\n|"},
+      {0, 1, start, ""},  // only once per rendering
+      {0, 1, "RC   0.0 progr:  42.0%\n", ""},
+      {1, 1, done, "F:RC   0.0 progr: rendering done\n|E:Rendering Done.\n|"},
+      {1, 1, ended, "F:VIRD 0.0 end  : computation ended\n|E:VIRD 0.0 end  : computation ended\n|"},
+      {0, 1, start, "F:RC   0.0 progr: rendering in progress....\n|E:Rendering in Progress....\n|"},
+      {1, 1, ended,
+       "F:VIRD 0.0 end  : computation ended\n|F:VIRD 0.0 end : rendering terminated\n|"
+       "E:Rendering Finished.\n|E:VIRD 0.0 end  : computation ended\n|"},
+      {0, 0, start, "F:RC   0.0 progr: rendering in progress....\n|"},
+      {0, 2, "a warning\n", "F:a warning\n|E:a warning\n|"},
+      {0, 2, "plain\n", "F:plain\n|"},
+      {1, 2, done, "F:RC   0.0 progr: rendering done\n|E:Rendering Done.\n|"},
+  };
   KEPAteloMessageFilter filter;
-  auto apply = [&](const char* text, int level = 1) { return Show(filter.Apply(text, 2, level)); };
-  EXPECT_EQ(apply("RC   0.0 info : scene read\n"), "");
-  EXPECT_EQ(apply("MI   0.0 info : 3 lights\n"), "");
-  EXPECT_EQ(apply("SCEN 0.0 info : loaded\n"), "");
-  EXPECT_TRUE(filter.GetCondensedFlag());
-  EXPECT_EQ(apply("RC   0.0 progr: rendering\n"),
-            "F:RC   0.0 progr: rendering in progress....\n|E:Rendering in Progress....\n|");
-  EXPECT_FALSE(filter.GetCondensedFlag());
-  EXPECT_EQ(apply("RC   0.0 progr: rendering\n"), "") << "only once per rendering";
-  EXPECT_EQ(apply("RC   0.0 progr:  42.0%\n"), "");
-  EXPECT_EQ(apply("RC   0.0 progr: 100.0%\n"),
-            "F:RC   0.0 progr: rendering done\n|E:Rendering Done.\n|");
-  EXPECT_TRUE(filter.GetCondensedFlag());
-  // Rendering already reported done: the end line is an ordinary message.
-  EXPECT_EQ(apply("VIRD 0.0 end  : computation ended\n"),
-            "F:VIRD 0.0 end  : computation ended\n|E:VIRD 0.0 end  : computation ended\n|");
-
-  // Ended without a 100% line: the end is reported for it.
-  apply("RC   0.0 progr: rendering\n");
-  EXPECT_EQ(apply("VIRD 0.0 end  : computation ended\n"),
-            "F:VIRD 0.0 end  : computation ended\n|F:VIRD 0.0 end : rendering terminated\n|"
-            "E:Rendering Finished.\n|E:VIRD 0.0 end  : computation ended\n|");
-  EXPECT_TRUE(filter.GetCondensedFlag());
-
-  // Level 0 forwards the same but echoes nothing; level 2 echoes the
-  // condensed lines and the warnings.
-  EXPECT_EQ(apply("RC   0.0 progr: rendering\n", 0),
-            "F:RC   0.0 progr: rendering in progress....\n|");
-  EXPECT_EQ(apply("a warning\n", 2), "F:a warning\n|E:a warning\n|");
-  EXPECT_EQ(apply("plain\n", 2), "F:plain\n|");
-  EXPECT_EQ(apply("RC   0.0 progr: 100.0%\n", 2),
-            "F:RC   0.0 progr: rendering done\n|E:Rendering Done.\n|");
+  for (const Case& step : steps) {
+    SCOPED_TRACE(std::string("step ") + std::to_string(&step - steps) + ": " + step.text);
+    EXPECT_EQ(Show(filter.Apply(step.text, 2, step.level)), step.expected);
+    EXPECT_EQ(filter.GetCondensedFlag(), step.mode == 1) << "condensed flag afterwards";
+  }
 }
