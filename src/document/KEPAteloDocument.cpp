@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -73,14 +74,23 @@ KEPAteloDocument::KEPAteloDocument(const char* name, int width, int height,
   _series->setObjectName("seriesDialog");
   CreateMenuBar();
 
-  KEPAteloMargins margins =
-      ComputeMargins(true, _settings.GetDockState(KEPAteloSettings::TOOLBAR_EDIT),
-                     _settings.GetDockState(KEPAteloSettings::TOOLBAR_PLAYBACK),
-                     _settings.GetDockState(KEPAteloSettings::TOOLBAR_DRAW));
+  KEPAteloMargins margins = ComputeMargins(
+      style & STYLE_NO_TOOLBARS, _settings.GetDockState(KEPAteloSettings::TOOLBAR_EDIT),
+      _settings.GetDockState(KEPAteloSettings::TOOLBAR_PLAYBACK),
+      _settings.GetDockState(KEPAteloSettings::TOOLBAR_DRAW));
 
   if (!files.empty()) {
     std::vector<std::string> names = files;
-    if (OpenFile(names, 0) != 0) DisplayError();
+    // The window is not up yet: the error is shown once it is (and once the
+    // application has given the window its title), rather than going to a
+    // Messages window nobody has opened.
+    if (OpenFile(names, 0) != 0) {
+      std::string text = errmsg;
+      QTimer::singleShot(0, this, [this, text] {
+        std::snprintf(errmsg, KEP_ERRMSG_SIZE, "%s", text.c_str());
+        DisplayError();
+      });
+    }
   }
   if (_visuWidth <= 0 || _visuHeight <= 0) {
     if (KEPAtelIma* first = _series->GetPosImage(1)) {

@@ -408,3 +408,16 @@ TEST_F(DocumentTest, InterruptLeavesTheFileTheRendererWatches) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DocumentTest, AStartFileThatFailsIsReportedOnceTheWindowIsUp) {
+  KEPAteloDocument& doc = Make({File("missing.tif")});
+  EXPECT_EQ(doc.GetNbrImage(), 0);
+  EXPECT_TRUE(Prompt().asked.empty());
+  QApplication::processEvents();
+  ASSERT_EQ(Prompt().asked.size(), 1u);
+  EXPECT_EQ(Prompt().asked[0].text, "File '" + File("missing.tif") + "' not found");
+}
+
+}  // namespace
