@@ -421,3 +421,22 @@ TEST_F(DocumentTest, AStartFileThatFailsIsReportedOnceTheWindowIsUp) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DocumentTest, WarnsOnStandardErrorWhenThereAreNoDefaults) {
+  testing::internal::CaptureStderr();
+  Make();
+  std::string missing = testing::internal::GetCapturedStderr();
+  EXPECT_NE(missing.find("Warning: Undefined default parameters.\n"
+                         "         Predefined values will be used (See 'Defaults' panel in "
+                         "'Settings' menu).\n"),
+            std::string::npos);
+  document.reset();
+  WriteDefaults("# mine\n");
+  testing::internal::CaptureStderr();
+  Make();
+  EXPECT_EQ(testing::internal::GetCapturedStderr().find("Warning"), std::string::npos);
+}
+
+}  // namespace
