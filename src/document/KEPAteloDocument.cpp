@@ -469,7 +469,9 @@ void KEPAteloDocument::QuitAction() {
         this,
         {"warnDlg", GetTitle(), "Rendering in progress. Confirm exit?", {" Yes  ", "Cancel"}});
     if (answer == 2) return;
-    // The rendering goes on in the background; only the windows go.
+    // The rendering goes on in the background; only the windows go, and the
+    // exit is completed when the rendering ends.
+    _exitRequested = true;
     _series->hide();
     if (_messageDialog) _messageDialog->hide();
     if (_defaultsDialog) _defaultsDialog->hide();

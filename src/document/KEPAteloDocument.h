@@ -208,4 +208,6 @@ class KEPAteloDocument : public QMainWindow,
   std::function<void()> _quitHandler;
   int _playbackState = 3;
   bool _quitting = false;
+  // Exit was confirmed during a rendering: the program ends with it.
+  bool _exitRequested = false;
 };

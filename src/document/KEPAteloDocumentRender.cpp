@@ -429,4 +429,8 @@ void KEPAteloDocument::RenderEnd() {
   }
   _renderImage = nullptr;
   SetBtnSensitivity(FindAction("interruptItem"), INSENSITIVE);
+  if (_exitRequested && !isVisible() && _modAff == MODE_PICTURE) {
+    _exitRequested = false;
+    QuitAction();
+  }
 }

@@ -208,6 +208,9 @@ TEST_F(DocumentTest, ExitDuringARenderingOnlyHidesTheWindows) {
   EXPECT_FALSE(doc.isVisible());
   EXPECT_EQ(quits, 0);
   EXPECT_EQ(Prompt().asked.at(0).text, "Rendering in progress. Confirm exit?");
+  // The exit is carried out once the rendering is over.
+  doc.RenderEnd();
+  EXPECT_EQ(quits, 1);
 }
 
 // --- render reception ----------------------------------------------------------------
