@@ -7,7 +7,7 @@
 
 #include "image/KEPAtelIma.h"
 
-TEST(Formats, WhatIsOfferedIsWhatTheLibrariesDo) {
+TEST(Formats, WhatIsOfferedIsWhatTheLibrariesDoAndCaseIsIgnored) {
   KEPListPtrKEPAtelImaFormat formats;
   KEPAtelIma::GetFormatList(formats);
   ASSERT_GT(formats.Size(), 0);
@@ -27,22 +27,16 @@ TEST(Formats, WhatIsOfferedIsWhatTheLibrariesDo) {
   }
   formats.RemoveAll();
   for (const char* needed : {"tif", "rgb", "sgi", "jpg", "bmp", "xpm", "png", "ppm", "pgm", "tga",
-                             "rla", "exr", "hdr"}) {
+                             "rla", "exr", "hdr", "TIF", "Png"}) {
     EXPECT_TRUE(KEPAtelIma::CanReadFormat(needed) && KEPAtelIma::CanWriteFormat(needed)) << needed;
   }
   EXPECT_TRUE(KEPAtelIma::CanReadFormat("pic"));
   EXPECT_FALSE(KEPAtelIma::CanWriteFormat("pic"));
-}
 
-TEST(Formats, MatchingIgnoresCaseAndRefusesTheRest) {
-  EXPECT_TRUE(KEPAtelIma::CanReadFormat("TIF"));
-  EXPECT_TRUE(KEPAtelIma::CanWriteFormat("Png"));
   KEPAtelImaFormat upper("JPG");
   ASSERT_EQ(KEPAtelIma::GetFormatInfo(upper), 0);
   EXPECT_EQ(upper.GetComment(), "JPEG File Interchange Format");
-  EXPECT_EQ(upper.GetExtension(), "JPG");
   EXPECT_EQ(upper.GetFlags(), KEPAtelImaFormat::READABLE | KEPAtelImaFormat::WRITABLE);
-
   for (const char* no : {"series", "", "abc", "tif.gz"}) {
     EXPECT_FALSE(KEPAtelIma::CanReadFormat(no) || KEPAtelIma::CanWriteFormat(no)) << no;
     KEPAtelImaFormat unknown(no);
