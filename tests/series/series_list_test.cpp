@@ -5,38 +5,28 @@
 #include <QMenu>
 #include <QPushButton>
 #include <cstdio>
-#include <memory>
 
 #include "SeriesFixture.h"
-#include "series/KEPAteloSeries.h"
-#include "support/ScriptedPrompt.h"
-#include "support/TempDir.h"
 
 namespace {
 
 TEST_F(SeriesTest, RepeatedNamesGetNumberedLabels) {
-  Add("/t/name.tif");
-  Add("/t/name.tif");
-  Add("/t/name.tif");
-  EXPECT_EQ(Labels(),
-            (std::vector<std::string>{"/t/name.tif", "/t/name.tif <1>", "/t/name.tif <2>"}));
-  Add("");
-  EXPECT_EQ(series->GetLabel(4), "Untitled");
+  for (int i = 0; i < 3; ++i) Add("/t/name.tif");
+  EXPECT_EQ(Labels(), (Names{"/t/name.tif", "/t/name.tif <1>", "/t/name.tif <2>"}));
   // Names in a legacy 8-bit encoding label by their bytes.
   Add("/t/caf\xe9.tif");
   Add("/t/caf\xe9.tif");
-  EXPECT_EQ(series->GetLabel(6), "/t/caf\xe9.tif <1>");
   EXPECT_EQ(series->GetCurLabel(), "/t/caf\xe9.tif <1>");
 
   // A renamed image gets its own name back; the selection stays put.
   Select({2, 3});
   series->GetPosImage(2)->SetName("/t/other.tif");
   series->UpdateLine(2);
-  EXPECT_EQ(series->GetLabel(2), "/t/other.tif");
-  EXPECT_EQ(series->GetSelectedPositions(), (std::vector<int>{2, 3}));
   series->GetPosImage(3)->SetName("/t/other.tif");
   series->UpdateLine(3);
-  EXPECT_EQ(series->GetLabel(3), "/t/other.tif <1>");
+  EXPECT_EQ(Labels(), (Names{"/t/name.tif", "/t/other.tif", "/t/other.tif <1>", "/t/caf\xe9.tif",
+                             "/t/caf\xe9.tif <1>"}));
+  EXPECT_EQ(Selected(), (std::vector<int>{2, 3}));
 }
 
 TEST_F(SeriesTest, AppendAndInsertKeepTheCurrentImage) {
@@ -44,104 +34,84 @@ TEST_F(SeriesTest, AppendAndInsertKeepTheCurrentImage) {
   KEPAtelIma* b = Add("/t/b.tif");
   EXPECT_EQ(series->GetCurImage(), b);  // an appended image is shown at once
   series->SelectImage(1);
-  KEPAtelIma* c = MakeImage("/t/c.tif");
+  KEPAtelIma *c = MakeImage("/t/c.tif"), *d = MakeImage("/t/d.tif");
   ASSERT_EQ(series->InsertOneImageAfter(c, 0), 0);
-  EXPECT_EQ(Order(), (std::vector<KEPAtelIma*>{a, c, b}));
+  EXPECT_EQ(Order(), (Images{a, c, b}));
   EXPECT_EQ(series->GetCurImage(), a);
-  KEPAtelIma* d = MakeImage("/t/d.tif");
   ASSERT_EQ(series->InsertOneImageAfter(d, 1), 0);
-  EXPECT_EQ(Order(), (std::vector<KEPAtelIma*>{a, d, c, b}));
+  EXPECT_EQ(Order(), (Images{a, d, c, b}));
   EXPECT_EQ(series->GetCurImage(), d);
   EXPECT_EQ(series->LocateImage(b), 4);
   EXPECT_EQ(series->LocateImage(nullptr), 0);
 }
 
-TEST_F(SeriesTest, MovingTheEndsWrapsAround) {
+TEST_F(SeriesTest, MovingOneLineWrapsAtTheEnds) {
   auto v = AddFour();
   KEPAtelIma *a = v[0], *b = v[1], *c = v[2], *d = v[3];
   ASSERT_EQ(series->UpSingle(1), 0);
-  EXPECT_EQ(Order(), (std::vector<KEPAtelIma*>{b, c, d, a}));
+  EXPECT_EQ(Order(), (Images{b, c, d, a}));
   EXPECT_EQ(series->GetCurValue(), 4);  // the current image moved with its line
-  EXPECT_EQ(Labels(), (std::vector<std::string>{"/t/b.tif", "/t/c.tif", "/t/d.tif", "/t/a.tif"}));
+  EXPECT_EQ(Labels(), (Names{"/t/b.tif", "/t/c.tif", "/t/d.tif", "/t/a.tif"}));
   ASSERT_EQ(series->DownSingle(4), 0);
-  EXPECT_EQ(Order(), (std::vector<KEPAtelIma*>{a, b, c, d}));
+  EXPECT_EQ(Order(), (Images{a, b, c, d}));
   ASSERT_EQ(series->DownSingle(2), 0);
-  EXPECT_EQ(Order(), (std::vector<KEPAtelIma*>{a, c, b, d}));
-  EXPECT_EQ(series->GetSelectedPositions(), (std::vector<int>{3}));
-  ASSERT_EQ(series->UpSingle(3), 0);
-  EXPECT_EQ(Order(), (std::vector<KEPAtelIma*>{a, b, c, d}));
+  EXPECT_EQ(Order(), (Images{a, c, b, d}));
+  EXPECT_EQ(Selected(), (std::vector<int>{3}));
   EXPECT_NE(series->UpSingle(9), 0);
 }
 
-TEST_F(SeriesTest, SeveralLinesMoveAsABlockAndKeepTheirSelection) {
+TEST_F(SeriesTest, SeveralLinesMoveAsABlockAndEveryLineRotates) {
   auto v = AddFour();
   KEPAtelIma *a = v[0], *b = v[1], *c = v[2], *d = v[3];
   Select({2, 3});
   series->UpAction();
-  EXPECT_EQ(Order(), (std::vector<KEPAtelIma*>{b, c, a, d}));
-  EXPECT_EQ(series->GetSelectedPositions(), (std::vector<int>{1, 2}));
+  EXPECT_EQ(Order(), (Images{b, c, a, d}));
+  EXPECT_EQ(Selected(), (std::vector<int>{1, 2}));
   EXPECT_EQ(series->GetCurImage(), a);
   series->DownAction();
   series->DownAction();
-  EXPECT_EQ(Order(), (std::vector<KEPAtelIma*>{a, d, b, c}));
-  EXPECT_EQ(series->GetSelectedPositions(), (std::vector<int>{3, 4}));
-  // A block at the bottom going down wraps to the front, still a block.
+  EXPECT_EQ(Order(), (Images{a, d, b, c}));
+  EXPECT_EQ(Selected(), (std::vector<int>{3, 4}));
+  series->DownAction();  // a block at the bottom wraps to the front, still a block
+  EXPECT_EQ(Order(), (Images{b, c, a, d}));
+  EXPECT_EQ(Selected(), (std::vector<int>{1, 2}));
+
+  series->SelectImage(3);
+  Select({1, 2, 3, 4});
   series->DownAction();
-  EXPECT_EQ(Order(), (std::vector<KEPAtelIma*>{b, c, a, d}));
-  EXPECT_EQ(series->GetSelectedPositions(), (std::vector<int>{1, 2}));
+  EXPECT_EQ(Order(), (Images{d, b, c, a}));
+  EXPECT_EQ(series->GetCurValue(), 4);
+  EXPECT_EQ(Selected(), (std::vector<int>{1, 2, 3, 4}));
+  host.stereo = true;  // pairs stay pairs while stereo viewing is on
+  series->UpMulti(std::vector<int>{1, 2, 3, 4});
+  EXPECT_EQ(Order(), (Images{c, a, d, b}));
 }
 
-TEST_F(SeriesTest, EveryLineSelectedRotatesTheSeries) {
+TEST_F(SeriesTest, CopyCutAndPaste) {
   auto v = AddFour();
   KEPAtelIma *a = v[0], *b = v[1], *c = v[2], *d = v[3];
-  Select({1, 2, 3, 4});
-  series->UpAction();
-  EXPECT_EQ(Order(), (std::vector<KEPAtelIma*>{b, c, d, a}));
-  EXPECT_EQ(series->GetCurValue(), 4);
-  EXPECT_EQ(series->GetSelectedPositions(), (std::vector<int>{1, 2, 3, 4}));
-  series->DownAction();
-  EXPECT_EQ(Order(), (std::vector<KEPAtelIma*>{a, b, c, d}));
-  EXPECT_EQ(series->GetCurValue(), 1);
-  // Pairs stay pairs while stereo viewing is on.
-  host.stereo = true;
-  series->UpMulti(std::vector<int>{1, 2, 3, 4});
-  EXPECT_EQ(Order(), (std::vector<KEPAtelIma*>{c, d, a, b}));
-}
-
-TEST_F(SeriesTest, CopyTakesSelectedImagesOrNothing) {
-  auto v = AddFour();
+  auto* pasteBtn = series->findChild<QPushButton*>("pasteBtn");
   Select({});
   series->CopyAction();
   EXPECT_EQ(series->GetPasteList().Size(), 0);
-  EXPECT_FALSE(series->findChild<QPushButton*>("pasteBtn")->isEnabled());
-
-  Select({1, 2, 3, 4});
-  series->CopyAction();
-  ASSERT_EQ(series->GetPasteList().Size(), 4);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(series->GetPasteList()[i + 1], v[i]);
-  EXPECT_EQ(series->GetNbrImage(), 4);  // copying leaves the series alone
-  EXPECT_TRUE(series->findChild<QPushButton*>("pasteBtn")->isEnabled());
-
+  EXPECT_FALSE(pasteBtn->isEnabled());
   Select({3, 1});
   series->CopyAction();
-  ASSERT_EQ(series->GetPasteList().Size(), 2);
-  EXPECT_EQ(series->GetPasteList()[1], v[0]);
-  EXPECT_EQ(series->GetPasteList()[2], v[2]);
-}
+  ASSERT_EQ(series->GetPasteList().Size(), 2);  // in list order, the series left alone
+  EXPECT_EQ(series->GetPasteList()[1], a);
+  EXPECT_EQ(series->GetPasteList()[2], c);
+  EXPECT_EQ(series->GetNbrImage(), 4);
+  EXPECT_TRUE(pasteBtn->isEnabled());
 
-TEST_F(SeriesTest, CutThenPasteMovesImagesAndPasteAgainCopies) {
-  auto v = AddFour();
-  KEPAtelIma *a = v[0], *b = v[1], *c = v[2], *d = v[3];
   Select({2, 3});
   series->CutAction();
-  EXPECT_EQ(Order(), (std::vector<KEPAtelIma*>{a, d}));
+  EXPECT_EQ(Order(), (Images{a, d}));
   ASSERT_EQ(series->GetPasteList().Size(), 2);
-  EXPECT_EQ(host.removedReps, (std::vector<KEPAtelIma*>{b, c}));
-
+  EXPECT_EQ(host.removedReps, (Images{b, c}));
   series->SelectImage(2);
   series->PasteAction();
-  EXPECT_EQ(Order(), (std::vector<KEPAtelIma*>{a, d, b, c}));
-  EXPECT_EQ(series->GetSelectedPositions(), (std::vector<int>{3, 4}));
+  EXPECT_EQ(Order(), (Images{a, d, b, c}));
+  EXPECT_EQ(Selected(), (std::vector<int>{3, 4}));
   EXPECT_EQ(series->GetCurImage(), b);
 
   // The pasted images are in the series now: pasting again inserts copies,
@@ -153,19 +123,17 @@ TEST_F(SeriesTest, CutThenPasteMovesImagesAndPasteAgainCopies) {
   KEPAtelIma* copy = series->GetPosImage(2);
   EXPECT_NE(copy, b);
   EXPECT_STREQ(copy->GetName(), "/t/b.tif");
-  EXPECT_TRUE(copy->IsDone());
-  EXPECT_TRUE(copy->IsSaved());
+  EXPECT_TRUE(copy->IsDone() && copy->IsSaved());
   EXPECT_EQ(host.linked.size(), 2u);
   EXPECT_EQ(series->GetLabel(2), "/t/b.tif <1>");
 
-  // Closing empties the paste list.
-  series->SelectImage(1);
+  series->SelectImage(1);  // closing empties the paste list
   EXPECT_EQ(series->CloseSelectedImage(), 0);
   EXPECT_EQ(series->GetNbrImage(), 5);
   EXPECT_EQ(series->GetPasteList().Size(), 0);
 }
 
-TEST_F(SeriesTest, CloseAsksForUnsavedImagesAndStopsOnCancel) {
+TEST_F(SeriesTest, CloseAsksForUnsavedOrUnfinishedImagesAndStopsOnCancel) {
   host.prompt = 1;
   Add("/t/a.tif");
   Add("/t/b.tif");
@@ -173,11 +141,11 @@ TEST_F(SeriesTest, CloseAsksForUnsavedImagesAndStopsOnCancel) {
   EXPECT_NE(series->CloseAllImages(), 0);
   EXPECT_EQ(series->GetNbrImage(), 2);
   ASSERT_EQ(Prompt().asked.size(), 1u);
-  EXPECT_EQ(Prompt().asked[0].text, "Image '/t/a.tif' not saved.\nSave image ?");
-  EXPECT_EQ(Prompt().asked[0].buttons, (std::vector<std::string>{" Yes  ", "  No  ", "Cancel"}));
-  EXPECT_EQ(Prompt().asked[0].name, "warnDlg");
-  EXPECT_EQ(Prompt().asked[0].title, "Atelo Test");
-
+  const KEPQuestion& q = Prompt().asked[0];
+  EXPECT_EQ(q.text, "Image '/t/a.tif' not saved.\nSave image ?");
+  EXPECT_EQ(q.buttons, (Names{" Yes  ", "  No  ", "Cancel"}));
+  EXPECT_EQ(q.name, "warnDlg");
+  EXPECT_EQ(q.title, "Atelo Test");
   Prompt().QueueAnswer(2);  // No: closed unsaved
   Prompt().QueueAnswer(2);
   EXPECT_EQ(series->CloseAllImages(), 0);
@@ -185,30 +153,27 @@ TEST_F(SeriesTest, CloseAsksForUnsavedImagesAndStopsOnCancel) {
   EXPECT_EQ(series->GetCurImage(), nullptr);
   EXPECT_EQ(series->GetCurValue(), 0);
   EXPECT_FALSE(series->findChild<QPushButton*>("cutBtn")->isEnabled());
-}
 
-TEST_F(SeriesTest, UnfinishedImageAsksToInterruptTheRendering) {
-  Add("/t/a.tif", false);
+  host.prompt = 0;
+  Prompt().asked.clear();
+  Add("/t/c.tif", false);
   Prompt().QueueAnswer(2);
   series->CloseAllImages();
   EXPECT_EQ(series->GetNbrImage(), 1);
   EXPECT_EQ(host.renderEnds, 0);
-  ASSERT_EQ(Prompt().asked.size(), 1u);
-  EXPECT_EQ(Prompt().asked[0].text, "Image '/t/a.tif' not finished.\nInterrupt rendering ?");
+  EXPECT_EQ(Asked(), (Names{"Image '/t/c.tif' not finished.\nInterrupt rendering ?"}));
   series->CloseAllImages();  // unscripted: " Yes  "
   EXPECT_EQ(host.renderEnds, 1);
   EXPECT_EQ(series->GetNbrImage(), 0);
 }
 
 TEST_F(SeriesTest, SelectingReloadsDroppedPixelsOrDropsAVanishedFile) {
-  std::string kept = WriteTif("kept.tif");
-  std::string gone = WriteTif("gone.tif");
+  std::string kept = WriteTif("kept.tif"), gone = WriteTif("gone.tif");
   Add("/t/a.tif");
   ASSERT_EQ(series->InsertOneImageAfter(kept.c_str(), 0), 0);
   ASSERT_EQ(series->InsertOneImageAfter(gone.c_str(), 0), 0);
   ASSERT_EQ(series->GetNbrImage(), 3);
   EXPECT_EQ(series->GetPosImage(2)->GetPixels(), nullptr);
-
   std::remove(gone.c_str());
   series->SelectImage(2);
   EXPECT_EQ(series->GetNbrImage(), 2);
@@ -229,14 +194,13 @@ TEST_F(SeriesTest, CutWithoutKeepModeDropsPixelsOfSavedImages) {
   series->CutAction();
   EXPECT_EQ(saved->GetPixels(), nullptr);
   EXPECT_NE(series->GetPasteList()[2]->GetPixels(), nullptr);  // unsaved: kept
-  // Pasting back and selecting brings the pixels back from the file.
-  series->PasteAction();
+  series->PasteAction();  // pasted back and selected, it reads its file again
   series->SelectImage(2);
   series->SelectImage(1);
   EXPECT_NE(saved->GetPixels(), nullptr);
 }
 
-TEST_F(SeriesTest, InsertingAFileResolvesItAndReportsAMissingOne) {
+TEST_F(SeriesTest, InsertingAFileResolvesItReportsAMissingOneAndOffersTheSplit) {
   std::string path = WriteTif("a.tif");
   ScopedHome home(dir.Path());
   ASSERT_EQ(series->InsertOneImageAfter("a.tif", 1), 0);
@@ -246,35 +210,30 @@ TEST_F(SeriesTest, InsertingAFileResolvesItAndReportsAMissingOne) {
   EXPECT_EQ(series->InsertSingleAfter("missing.tif", 0), 1);
   EXPECT_EQ(std::string(errmsg), "File '" + dir.File("missing.tif") + "' not found");
   EXPECT_EQ(series->GetNbrImage(), 1);
-}
 
-TEST_F(SeriesTest, LargeFilesAreOfferedToTheSplitDialog) {
-  std::string path = WriteTif("big.tif");
-  Add("/t/a.tif");
+  // Above the split size the split dialog may take the file; without it
+  // the file opens whole.
   host.split = 1;
   host.splitSize = 1;
   host.takeSplit = true;
   ASSERT_EQ(series->InsertSingleAfter(path.c_str(), 0), 0);
   EXPECT_EQ(series->GetNbrImage(), 1);
   EXPECT_EQ(host.splitOffers, (std::vector<int>{1}));
-  // Without a split dialog the file opens whole.
   host.takeSplit = false;
   ASSERT_EQ(series->InsertSingleAfter(path.c_str(), 0), 0);
   EXPECT_EQ(series->GetNbrImage(), 2);
   host.split = 0;
-  host.splitOffers.clear();
   ASSERT_EQ(series->InsertSingleAfter(path.c_str(), 0), 0);
-  EXPECT_TRUE(host.splitOffers.empty());
+  EXPECT_EQ(host.splitOffers.size(), 2u);
 }
 
-TEST_F(SeriesTest, StereoPairsAndPartnerSelection) {
+TEST_F(SeriesTest, StereoPairsPartnerSelectionAndPlayback) {
   auto v = AddFour();
   Add("/t/e.tif");
   EXPECT_EQ(series->GetCoupledImage(v[0]), v[1]);
   EXPECT_EQ(series->GetCoupledImage(v[1]), v[0]);
   EXPECT_EQ(series->GetCoupledImage(v[3]), v[2]);
   EXPECT_EQ(series->GetCoupledImage(series->GetPosImage(5)), nullptr);
-
   series->AssociateStereoImages();
   EXPECT_EQ(v[2]->GetCoupledImage(), v[3]);
   EXPECT_EQ(v[2]->GetStereoSide(), 1);
@@ -282,67 +241,61 @@ TEST_F(SeriesTest, StereoPairsAndPartnerSelection) {
   series->DissociateStereoImages();
   EXPECT_EQ(v[2]->GetCoupledImage(), nullptr);
 
+  series->SelectImage(4);
+  EXPECT_EQ(series->NextImage(2, 1), 2);  // forward, looping
+  EXPECT_EQ(series->GetCurValue(), 5);
+  EXPECT_EQ(series->NextImage(2, 1), 2);
+  EXPECT_EQ(series->GetCurValue(), 1);
+  EXPECT_EQ(series->NextImage(1, 0), 2);  // backward from the first, swinging
+  EXPECT_EQ(series->GetCurValue(), 2);
+
   host.stereo = true;
   series->SelectImage(1);
   auto* list = series->findChild<QListWidget*>("list");
   list->clearSelection();
   list->item(2)->setSelected(true);  // the user picks line 3
   EXPECT_EQ(series->GetCurValue(), 4);
-  EXPECT_EQ(series->GetSelectedPositions(), (std::vector<int>{4}));
-}
-
-TEST_F(SeriesTest, NextImageStepsThroughTheList) {
-  AddFour();
-  series->SelectImage(4);
-  EXPECT_EQ(series->NextImage(2, 1), 2);
-  EXPECT_EQ(series->GetCurValue(), 1);
-  EXPECT_EQ(series->NextImage(1, 0), 2);
-  EXPECT_EQ(series->GetCurValue(), 2);
+  EXPECT_EQ(Selected(), (std::vector<int>{4}));
 }
 
 TEST_F(SeriesTest, WindowControlsAndTheirStates) {
   EXPECT_EQ(series->objectName(), "seriesDialog");
   EXPECT_EQ(series->windowTitle(), "Series");
-  ASSERT_NE(series->findChild<QWidget*>("mainFrame"), nullptr);
-  ASSERT_NE(series->findChild<QWidget*>("cmdFrame"), nullptr);
-  auto* list = series->findChild<QListWidget*>("list");
-  ASSERT_NE(list, nullptr);
-  EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection);
-  struct Expected {
-    const char *name, *label, *tip;
+  EXPECT_EQ(series->findChild<QListWidget*>("list")->selectionMode(),
+            QAbstractItemView::ExtendedSelection);
+  const char* buttons[][3] = {
+      {"openBtn", "Open", "Open Image Files"},        {"saveBtn", "Save", "Save Selected Names As"},
+      {"cutBtn", "Cut", "Cut Selected Names"},        {"copyBtn", "Copy", "Copy Selected Names"},
+      {"pasteBtn", "Paste", "Paste Selection"},       {"upBtn", "Up", "Move Selected Names Up"},
+      {"downBtn", "Down", "Move Selected Names Down"}};
+  auto states = [&] {
+    std::string s;
+    for (const auto& b : buttons) {
+      s += series->findChild<QPushButton*>(b[0])->isEnabled() ? '1' : '0';
+    }
+    return s;
   };
-  for (auto e : {Expected{"openBtn", "Open", "Open Image Files"},
-                 Expected{"saveBtn", "Save", "Save Selected Names As"},
-                 Expected{"cutBtn", "Cut", "Cut Selected Names"},
-                 Expected{"copyBtn", "Copy", "Copy Selected Names"},
-                 Expected{"pasteBtn", "Paste", "Paste Selection"},
-                 Expected{"upBtn", "Up", "Move Selected Names Up"},
-                 Expected{"downBtn", "Down", "Move Selected Names Down"}}) {
-    auto* button = series->findChild<QPushButton*>(e.name);
-    ASSERT_NE(button, nullptr) << e.name;
-    EXPECT_EQ(button->text().toStdString(), e.label);
-    EXPECT_EQ(button->toolTip().toStdString(), e.tip);
+  for (const auto& b : buttons) {
+    auto* button = series->findChild<QPushButton*>(b[0]);
+    ASSERT_NE(button, nullptr) << b[0];
+    EXPECT_EQ(button->text().toStdString() + "|" + button->toolTip().toStdString(),
+              std::string(b[1]) + "|" + b[2]);
   }
-  auto* menu = series->findChild<QMenu*>("listMenu");
-  ASSERT_NE(menu, nullptr);
-  EXPECT_EQ(menu->title(), "Series");
+  EXPECT_EQ(series->findChild<QMenu*>("listMenu")->title(), "Series");
   auto* pasteItem = series->findChild<QAction*>("pasteSeriesItem");
   ASSERT_NE(pasteItem, nullptr);
+  auto* copyItem = series->findChild<QAction*>("copySeriesItem");
+  ASSERT_NE(copyItem, nullptr);
   ASSERT_NE(series->findChild<QAction*>("cutSeriesItem"), nullptr);
-  ASSERT_NE(series->findChild<QAction*>("copySeriesItem"), nullptr);
 
-  auto enabled = [&](const char* name) {
-    return series->findChild<QPushButton*>(name)->isEnabled();
-  };
-  EXPECT_FALSE(enabled("cutBtn") || enabled("copyBtn") || enabled("saveBtn") || enabled("upBtn") ||
-               enabled("downBtn") || enabled("pasteBtn"));
-  EXPECT_TRUE(enabled("openBtn"));
+  EXPECT_EQ(states(), "1000000");  // open save cut copy paste up down
   Add("/t/a.tif");
-  EXPECT_TRUE(enabled("cutBtn") && enabled("copyBtn") && enabled("saveBtn"));
-  EXPECT_FALSE(enabled("upBtn") || enabled("downBtn"));
+  EXPECT_EQ(states(), "1111000");
   Add("/t/b.tif");
-  EXPECT_TRUE(enabled("upBtn") && enabled("downBtn"));
-  series->findChild<QAction*>("copySeriesItem")->trigger();
+  EXPECT_EQ(states(), "1111011");
+  EXPECT_FALSE(pasteItem->isEnabled());
+  copyItem->trigger();
+  EXPECT_EQ(states(), "1111111");
   EXPECT_TRUE(pasteItem->isEnabled());
 
   series->findChild<QPushButton*>("openBtn")->click();

@@ -8,54 +8,55 @@
 using namespace KEPSeriesRules;
 
 TEST(SeriesLabel, RepeatedNamesTakeTheSmallestFreeNumber) {
-  EXPECT_EQ(MakeLabel("/a/x.tif", {}), "/a/x.tif");
-  EXPECT_EQ(MakeLabel("/a/x.tif", {"/a/x.tif"}), "/a/x.tif <1>");
-  EXPECT_EQ(MakeLabel("/a/x.tif", {"/a/x.tif", "/a/x.tif <1>"}), "/a/x.tif <2>");
-  // A gap left by a closed image is filled first.
-  EXPECT_EQ(MakeLabel("/a/x.tif", {"/a/x.tif", "/a/x.tif <2>"}), "/a/x.tif <1>");
-  // Only another line showing the very text counts.
-  EXPECT_EQ(MakeLabel("/a/x.tif", {"/a/x.tif <1>"}), "/a/x.tif");
+  const std::string x = "/a/x.tif";
+  EXPECT_EQ(MakeLabel(x, {}), x);
+  EXPECT_EQ(MakeLabel(x, {x}), x + " <1>");
+  EXPECT_EQ(MakeLabel(x, {x, x + " <1>"}), x + " <2>");
+  EXPECT_EQ(MakeLabel(x, {x, x + " <2>"}), x + " <1>");  // a gap left by a closed image
+  EXPECT_EQ(MakeLabel(x, {x + " <1>"}), x);              // only a line showing the very text counts
   EXPECT_EQ(MakeLabel("", {}), "Untitled");
   EXPECT_EQ(MakeLabel("", {"Untitled"}), "Untitled <1>");
 }
 
-TEST(SeriesStep, SwingTurnsBackWithoutShowingTheEndTwice) {
-  // Four images, swing, forward from 4: 3 (backward), 2, 1, then 2 (forward).
-  Step s = NextStep(4, 4, DIRECTION_FORWARD, false, false);
-  EXPECT_EQ(s.position, 3);
-  EXPECT_EQ(s.direction, DIRECTION_BACKWARD);
-  s = NextStep(4, s.position, s.direction, false, false);
-  EXPECT_EQ(s.position, 2);
-  s = NextStep(4, s.position, s.direction, false, false);
-  EXPECT_EQ(s.position, 1);
-  s = NextStep(4, s.position, s.direction, false, false);
-  EXPECT_EQ(s.position, 2);
-  EXPECT_EQ(s.direction, DIRECTION_FORWARD);
-}
-
-TEST(SeriesStep, LoopWrapsAndStereoKeepsTheEye) {
-  EXPECT_EQ(NextStep(4, 4, DIRECTION_FORWARD, true, false).position, 1);
-  EXPECT_EQ(NextStep(4, 1, DIRECTION_BACKWARD, true, false).position, 4);
-  EXPECT_EQ(NextStep(4, 2, DIRECTION_FORWARD, true, false).position, 3);
-  // Stereo steps by pairs and stays on the same eye when wrapping.
-  EXPECT_EQ(NextStep(6, 1, DIRECTION_FORWARD, true, true).position, 3);
-  EXPECT_EQ(NextStep(6, 5, DIRECTION_FORWARD, true, true).position, 1);
-  EXPECT_EQ(NextStep(6, 6, DIRECTION_FORWARD, true, true).position, 2);
-  EXPECT_EQ(NextStep(6, 1, DIRECTION_BACKWARD, true, true).position, 5);
-  EXPECT_EQ(NextStep(6, 2, DIRECTION_BACKWARD, true, true).position, 6);
-  Step swing = NextStep(6, 6, DIRECTION_FORWARD, false, true);
-  EXPECT_EQ(swing.position, 4);
-  EXPECT_EQ(swing.direction, DIRECTION_BACKWARD);
-}
-
-TEST(SeriesStep, ShortSeriesStayInRange) {
-  EXPECT_EQ(NextStep(0, 0, DIRECTION_FORWARD, true, false).position, 0);
-  EXPECT_EQ(NextStep(1, 1, DIRECTION_FORWARD, false, false).position, 1);
-  EXPECT_EQ(NextStep(1, 1, DIRECTION_BACKWARD, false, false).position, 1);
-  EXPECT_EQ(NextStep(2, 1, DIRECTION_FORWARD, false, true).position, 1);
-  Step stopped = NextStep(3, 2, DIRECTION_STOPPED, true, false);
-  EXPECT_EQ(stopped.position, 2);
-  EXPECT_EQ(stopped.direction, DIRECTION_STOPPED);
+TEST(SeriesStep, LoopSwingStereoAndShortSeries) {
+  constexpr int B = DIRECTION_BACKWARD, F = DIRECTION_FORWARD, S = DIRECTION_STOPPED;
+  struct Case {
+    int count, current, direction;
+    bool loop, stereo;
+    int position, next;
+  } cases[] = {
+      // Swing turns back without showing an end twice: 4, 3, 2, 1, 2.
+      {4, 4, F, false, false, 3, B},
+      {4, 3, B, false, false, 2, B},
+      {4, 2, B, false, false, 1, B},
+      {4, 1, B, false, false, 2, F},
+      {4, 4, F, true, false, 1, F},
+      {4, 1, B, true, false, 4, B},
+      {4, 2, F, true, false, 3, F},
+      // Stereo steps by pairs and stays on the same eye when wrapping.
+      {6, 1, F, true, true, 3, F},
+      {6, 5, F, true, true, 1, F},
+      {6, 6, F, true, true, 2, F},
+      {6, 1, B, true, true, 5, B},
+      {6, 2, B, true, true, 6, B},
+      {6, 6, F, false, true, 4, B},
+      // Short series stay in range.
+      {0, 0, F, true, false, 0, F},
+      {1, 1, F, false, false, 1, -1},
+      {1, 1, B, false, false, 1, -1},
+      {2, 1, F, false, true, 1, -1},
+      {3, 2, S, true, false, 2, S},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << c.count << " images, from " << c.current << " dir " << c.direction
+                 << (c.loop ? " loop" : " swing") << (c.stereo ? " stereo" : ""));
+    Step s = NextStep(c.count, c.current, c.direction, c.loop, c.stereo);
+    EXPECT_EQ(s.position, c.position);
+    if (c.next != -1) {
+      EXPECT_EQ(s.direction, c.next);
+    }
+  }
 }
 
 TEST(SeriesResolve, VariablesWorkingDirectoryAndFolding) {
@@ -63,16 +64,17 @@ TEST(SeriesResolve, VariablesWorkingDirectoryAndFolding) {
   setenv("ATELO_SERIES_DIR", "/data/pictures", 1);
   unsetenv("ATELO_SERIES_UNSET");
   setenv("PWD", "/home/me/work", 1);
-  EXPECT_EQ(ResolveFilename("$ATELO_SERIES_DIR/a.tif"), "/data/pictures/a.tif");
-  EXPECT_EQ(ResolveFilename("/x/$ATELO_SERIES_DIR/a.tif"), "/x/data/pictures/a.tif");
-  EXPECT_EQ(ResolveFilename("$ATELO_SERIES_UNSET/a.tif"), "/a.tif");
-  EXPECT_EQ(ResolveFilename("a.tif"), "/home/me/work/a.tif");
-  EXPECT_EQ(ResolveFilename("../b/./c.tif"), "/home/me/b/c.tif");
-  EXPECT_EQ(ResolveFilename("/a/b/../../../c.tif"), "/c.tif");
-  EXPECT_EQ(ResolveFilename("/a/./b/.//c.tif"), "/a/b/c.tif");
-  EXPECT_EQ(ResolveFilename("/a/b/"), "/a/b/");
-  // Dots inside a name are not directories.
-  EXPECT_EQ(ResolveFilename("/a/x..y/.z.tif"), "/a/x..y/.z.tif");
+  const char* cases[][2] = {
+      {"$ATELO_SERIES_DIR/a.tif", "/data/pictures/a.tif"},
+      {"/x/$ATELO_SERIES_DIR/a.tif", "/x/data/pictures/a.tif"},
+      {"$ATELO_SERIES_UNSET/a.tif", "/a.tif"},
+      {"a.tif", "/home/me/work/a.tif"},
+      {"../b/./c.tif", "/home/me/b/c.tif"},
+      {"/a/b/../../../c.tif", "/c.tif"},
+      {"/a/./b/.//c.tif", "/a/b/c.tif"},
+      {"/a/b/", "/a/b/"},
+      {"/a/x..y/.z.tif", "/a/x..y/.z.tif"}};  // dots inside a name are no directories
+  for (const auto& c : cases) EXPECT_EQ(ResolveFilename(c[0]), c[1]) << c[0];
   unsetenv("ATELO_SERIES_DIR");
   setenv("PWD", oldPwd.c_str(), 1);
 }

@@ -7,11 +7,12 @@
 #include <string>
 
 #include "SeriesFixture.h"
-#include "support/ScriptedPrompt.h"
 
 namespace {
 
-using Names = std::vector<std::string>;
+bool Exists(const std::string& path) {
+  return access(path.c_str(), F_OK) == 0;
+}
 
 class SeriesSaveTest : public SeriesTest {
  protected:
@@ -22,33 +23,24 @@ class SeriesSaveTest : public SeriesTest {
     series->AppendOneImage(image);
     return image;
   }
-  Names Asked() const {
-    Names texts;
-    for (const auto& q : Prompt().asked) texts.push_back(q.text);
-    return texts;
-  }
 };
 
 TEST_F(SeriesSaveTest, ExistingTargetAsksAndCancelKeepsTheOldName) {
-  std::string old = WriteTif("old.tif");
-  std::string target = WriteTif("target.tif");
+  std::string old = WriteTif("old.tif"), target = WriteTif("target.tif");
   const std::string before = ReadWholeFile(target);
   KEPAtelIma* image = AddUnsaved(old);
-
   Prompt().QueueAnswer(2);  // Cancel
   EXPECT_EQ(series->SaveSingle(image, target.c_str()), 0);
-  ASSERT_EQ(Prompt().asked.size(), 1u);
+  ASSERT_EQ(Asked(), (Names{"File '" + target + "' already exist.\nOverwrite file ?"}));
   const KEPQuestion& q = Prompt().asked[0];
   EXPECT_EQ(q.name, "warnDlg");
   EXPECT_EQ(q.title, "Atelo Test");
-  EXPECT_EQ(q.text, "File '" + target + "' already exist.\nOverwrite file ?");
   EXPECT_EQ(q.buttons, (Names{" Yes  ", "Cancel"}));
   EXPECT_EQ(image->GetName(), old);
   EXPECT_FALSE(image->IsSaved());
   EXPECT_EQ(ReadWholeFile(target), before);
 
-  // Yes: written under the new name, and the line shows it.
-  Prompt().QueueAnswer(1);
+  Prompt().QueueAnswer(1);  // Yes: written under the new name, and the line shows it
   EXPECT_EQ(series->SaveSingle(1, target.c_str()), 0) << errmsg;
   EXPECT_EQ(image->GetName(), target);
   EXPECT_TRUE(image->IsSaved());
@@ -73,35 +65,30 @@ TEST_F(SeriesSaveTest, FailedSaveKeepsNameFlagAndOldFile) {
   ASSERT_EQ(series->InsertOneImageAfter(old.c_str(), 1), 0);
   KEPAtelIma* image = series->GetCurImage();
   ASSERT_TRUE(image->IsSaved());
-  // Bigger pixels than the file holds, unsaved.
-  image->AllocatePixels(64, 64);
+  image->AllocatePixels(64, 64);  // bigger pixels than the file holds, unsaved
   image->ClearSaved();
-
-  std::string subdir = dir.File("locked");
+  std::string subdir = dir.File("locked"), target = subdir + "/keep.tif";
   ASSERT_EQ(mkdir(subdir.c_str(), 0755), 0);
-  std::string target = subdir + "/keep.tif";
   WriteWholeFile(target, before);
 
   int status = 0;
-  if (geteuid() != 0) {
-    // A directory nobody may write into.
+  Prompt().QueueAnswer(1);
+  if (geteuid() != 0) {  // a directory nobody may write into
     chmod(subdir.c_str(), 0555);
-    Prompt().QueueAnswer(1);
     status = series->SaveSingle(image, target.c_str());
     chmod(subdir.c_str(), 0755);
   } else {
     // Permissions do not stop root: a full disk does, simulated by a file
     // size limit below what the image needs.
-    struct rlimit old_limit {};
-    getrlimit(RLIMIT_FSIZE, &old_limit);
-    auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old_limit;
+    rlimit oldLimit{};
+    getrlimit(RLIMIT_FSIZE, &oldLimit);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = oldLimit;
     small.rlim_cur = 200;
     setrlimit(RLIMIT_FSIZE, &small);
-    Prompt().QueueAnswer(1);
     status = series->SaveSingle(image, target.c_str());
-    setrlimit(RLIMIT_FSIZE, &old_limit);
-    std::signal(SIGXFSZ, old_handler);
+    setrlimit(RLIMIT_FSIZE, &oldLimit);
+    std::signal(SIGXFSZ, oldHandler);
   }
   EXPECT_NE(status, 0);
   EXPECT_NE(std::string(errmsg), "");
@@ -112,16 +99,15 @@ TEST_F(SeriesSaveTest, FailedSaveKeepsNameFlagAndOldFile) {
 }
 
 TEST_F(SeriesSaveTest, SavingDropsPixelsItHadToLoad) {
-  std::string path = WriteTif("lazy.tif");
+  std::string path = WriteTif("lazy.tif"), copy = dir.File("copy.tif");
   Add("/t/a.tif");
   ASSERT_EQ(series->InsertOneImageAfter(path.c_str(), 0), 0);
   KEPAtelIma* image = series->GetPosImage(2);
   ASSERT_EQ(image->GetPixels(), nullptr);
-  std::string copy = dir.File("copy.tif");
   EXPECT_EQ(series->SaveSingle(2, copy.c_str()), 0) << errmsg;
   EXPECT_EQ(image->GetName(), copy);
   EXPECT_EQ(image->GetPixels(), nullptr);
-  EXPECT_EQ(access(copy.c_str(), F_OK), 0);
+  EXPECT_TRUE(Exists(copy));
 }
 
 TEST_F(SeriesSaveTest, SameNameInTheListAsksOnceAndOverwriteClosesTheOthers) {
@@ -130,19 +116,15 @@ TEST_F(SeriesSaveTest, SameNameInTheListAsksOnceAndOverwriteClosesTheOthers) {
   ASSERT_EQ(series->InsertOneImageAfter(name.c_str(), 1), 0);
   KEPAtelIma* third = AddUnsaved(name);
   host.keep = host.write = host.increment = 0;
-  EXPECT_EQ(series->GetLabel(3), name + " <2>");
-
   Prompt().QueueAnswer(3);
   EXPECT_EQ(series->SaveSingle(third, nullptr), 0) << errmsg;
-  ASSERT_EQ(Asked(),
-            (Names{"Image '" + name +
-                   " <2>' allready in list.\nAccording to the current default settings all "
-                   "images with the\nsame filename will be overwritten."}));
+  ASSERT_EQ(Asked(), (Names{"Image '" + name +
+                            " <2>' allready in list.\nAccording to the current default settings "
+                            "all images with the\nsame filename will be overwritten."}));
   EXPECT_EQ(Prompt().asked[0].buttons,
             (Names{"Increment Name", "Keep Images In Memory", "Overwite Images"}));
   EXPECT_EQ(host.write, 1);
-  ASSERT_EQ(series->GetNbrImage(), 1);
-  EXPECT_EQ(series->GetPosImage(1), third);
+  EXPECT_EQ(Order(), (Images{third}));
   EXPECT_EQ(series->GetCurImage(), third);
   EXPECT_TRUE(third->IsSaved());
   EXPECT_EQ(series->GetLabel(1), name);  // the line lost its number on saving
@@ -156,7 +138,6 @@ TEST_F(SeriesSaveTest, SameNameInTheListIncrementOrKeep) {
   KEPAtelIma* second = AddUnsaved(name);
   host.keep = host.write = host.increment = 0;
   ASSERT_EQ(first->GetPixels(), nullptr);
-
   Prompt().QueueAnswer(1);  // Increment Name
   EXPECT_EQ(series->SaveSingle(second, nullptr), 0) << errmsg;
   EXPECT_EQ(host.increment, 1);
@@ -174,7 +155,7 @@ TEST_F(SeriesSaveTest, SameNameInTheListIncrementOrKeep) {
 }
 
 TEST_F(SeriesSaveTest, OutsidePictureModeDefaultsAreTakenAndStated) {
-  std::string target = WriteTif("there.tif");
+  std::string target = WriteTif("there.tif"), late = dir.File("late.tif");
   KEPAtelIma* image = MakeImage(dir.File("render.tif"), false);
   image->AllocatePixels(4, 4);
   image->SetTiffVariant("LZW");
@@ -193,11 +174,10 @@ TEST_F(SeriesSaveTest, OutsidePictureModeDefaultsAreTakenAndStated) {
   host.messages.clear();
   host.mode = KEPAteloSeriesHost::MODE_RENDER_VISU_OFF;
   host.prompt = 1;
-  AddUnsaved(dir.File("late.tif"));
+  AddUnsaved(late);
   EXPECT_EQ(series->CloseSelectedImage(), 0);
-  EXPECT_EQ(host.messages,
-            (Names{"Image '" + dir.File("late.tif") + "' not saved.\nSave image.\n"}));
-  EXPECT_EQ(access(dir.File("late.tif").c_str(), F_OK), 0);  // saved on the way out
+  EXPECT_EQ(host.messages, (Names{"Image '" + late + "' not saved.\nSave image.\n"}));
+  EXPECT_TRUE(Exists(late));  // saved on the way out
 }
 
 TEST_F(SeriesSaveTest, SaveMultiStopsAtTheFirstFailure) {
@@ -205,50 +185,42 @@ TEST_F(SeriesSaveTest, SaveMultiStopsAtTheFirstFailure) {
   AddUnsaved(dir.File("nowhere/two.tif"));
   AddUnsaved(dir.File("three.tif"));
   EXPECT_NE(series->SaveAllImages(), 0);
-  EXPECT_EQ(access(dir.File("one.tif").c_str(), F_OK), 0);
-  EXPECT_NE(access(dir.File("three.tif").c_str(), F_OK), 0);
+  EXPECT_TRUE(Exists(dir.File("one.tif")));
+  EXPECT_FALSE(Exists(dir.File("three.tif")));
   Select({1, 3});
   series->GetPosImage(1)->ClearSaved();
   EXPECT_EQ(series->SaveSelectedImages(0, nullptr), 0) << errmsg;
-  EXPECT_EQ(access(dir.File("three.tif").c_str(), F_OK), 0);
+  EXPECT_TRUE(Exists(dir.File("three.tif")));
 }
 
-TEST_F(SeriesSaveTest, SeriesFileGetsItsExtensionAndIncrements) {
-  AddUnsaved("/p/a.tif");
-  AddUnsaved("/p/b.tif");
-  AddUnsaved("/p/c.tif");
+TEST_F(SeriesSaveTest, SeriesFileGetsItsExtensionIncrementsAndErrors) {
+  for (const char* name : {"/p/a.tif", "/p/b.tif", "/p/c.tif"}) AddUnsaved(name);
+  const std::string list = dir.File("list.series"), names = "/p/a.tif\n/p/c.tif\n";
   Select({1, 3});
   ASSERT_EQ(series->SaveSeries(dir.File("list").c_str()), 0) << errmsg;
-  EXPECT_EQ(ReadWholeFile(dir.File("list.series")), "/p/a.tif\n/p/c.tif\n");
-
+  EXPECT_EQ(ReadWholeFile(list), names);
   host.increment = 1;
-  ASSERT_EQ(series->SaveSeries(dir.File("list.series").c_str()), 0);
+  ASSERT_EQ(series->SaveSeries(list.c_str()), 0);
   ASSERT_EQ(series->SaveSeries(dir.File("list").c_str()), 0);
-  EXPECT_EQ(ReadWholeFile(dir.File("list_1.series")), "/p/a.tif\n/p/c.tif\n");
-  EXPECT_EQ(ReadWholeFile(dir.File("list_2.series")), "/p/a.tif\n/p/c.tif\n");
+  EXPECT_EQ(ReadWholeFile(dir.File("list_1.series")), names);
+  EXPECT_EQ(ReadWholeFile(dir.File("list_2.series")), names);
 
   // Without increment the user is asked; Cancel leaves the file alone.
   host.increment = 0;
   Select({2});
   Prompt().QueueAnswer(2);
-  EXPECT_EQ(series->SaveSeries(dir.File("list.series").c_str()), 0);
-  EXPECT_EQ(Asked(),
-            (Names{"File '" + dir.File("list.series") + "' already exist.\nOverwrite file ?"}));
-  EXPECT_EQ(ReadWholeFile(dir.File("list.series")), "/p/a.tif\n/p/c.tif\n");
-
+  EXPECT_EQ(series->SaveSeries(list.c_str()), 0);
+  EXPECT_EQ(Asked(), (Names{"File '" + list + "' already exist.\nOverwrite file ?"}));
+  EXPECT_EQ(ReadWholeFile(list), names);
   Select({});
   ASSERT_EQ(series->SaveSeries(dir.File("empty.series").c_str()), 0);
-  EXPECT_EQ(access(dir.File("empty.series").c_str(), F_OK), 0);
+  EXPECT_TRUE(Exists(dir.File("empty.series")));
   EXPECT_EQ(ReadWholeFile(dir.File("empty.series")), "");
-}
 
-TEST_F(SeriesSaveTest, SeriesFileErrors) {
-  std::string missing = dir.File("no/such/dir/x.series");
-  EXPECT_EQ(series->SaveSeries(missing.c_str()), -1);
+  EXPECT_EQ(series->SaveSeries(dir.File("no/such/dir/x.series").c_str()), -1);
   EXPECT_EQ(std::string(errmsg), "Directory '" + dir.File("no/such/dir/") + "' not available");
   // A directory where the file should go cannot be replaced.
   ASSERT_EQ(mkdir(dir.File("taken.series").c_str(), 0755), 0);
-  host.increment = 0;
   Prompt().QueueAnswer(1);
   EXPECT_EQ(series->SaveSeries(dir.File("taken.series").c_str()), 1);
   EXPECT_EQ(std::string(errmsg), "Unable to create file " + dir.File("taken.series"));
@@ -262,17 +234,12 @@ TEST_F(SeriesSaveTest, InsertSeriesSkipsCommentsKeepsOrderAndReportsBadLines) {
   Add("/t/last.tif");
   series->SelectImage(1);
   ASSERT_EQ(series->InsertSeries(dir.File("in.series").c_str(), 1), 0);
-  ASSERT_EQ(series->GetNbrImage(), 5);
+  EXPECT_EQ(Labels(), (Names{"/t/first.tif", a, b, c, "/t/last.tif"}));
   EXPECT_EQ(series->GetPosImage(1), first);
-  EXPECT_EQ(series->GetPosImage(2)->GetName(), a);
-  EXPECT_EQ(series->GetPosImage(3)->GetName(), b);
-  EXPECT_EQ(series->GetPosImage(4)->GetName(), c);
-  EXPECT_STREQ(series->GetPosImage(5)->GetName(), "/t/last.tif");
   EXPECT_EQ(series->GetCurValue(), 4);
   EXPECT_EQ(host.errors, (Names{"File '" + dir.File("gone.tif") + "' not found"}));
 
   EXPECT_EQ(series->InsertSeries(dir.File("nothing.series").c_str(), 0), 1);
-  EXPECT_EQ(series->GetNbrImage(), 5);
   // Binary data is refused whole, with one error and nothing inserted.
   WriteWholeFile(dir.File("junk.series"), a + std::string("\n\x01\0\x7f\n", 5) + b + "\n");
   host.errors.clear();

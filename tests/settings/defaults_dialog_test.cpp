@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -23,19 +20,18 @@ namespace {
 
 using S = KEPAteloSettings;
 
-template <class W>
-W* Child(const QObject& parent, const char* name) {
-  W* widget = parent.findChild<W*>(name);
-  EXPECT_NE(widget, nullptr) << name;
-  return widget;
-}
-
 // A writable type other than "tif", to see the combo follow a choice.
 std::string OtherWritableType() {
   for (const char* candidate : {"jpg", "bmp", "png", "rgb"}) {
     if (KEPAtelIma::CanWriteFormat(candidate)) return candidate;
   }
   return "";
+}
+
+void ExpectOneWarning(const std::string& text) {
+  ASSERT_EQ(Prompt().asked.size(), 1u);
+  EXPECT_EQ(Prompt().asked[0].name, "warnDlg");
+  EXPECT_EQ(Prompt().asked[0].text, text);
 }
 
 class DefaultsDialog : public ::testing::Test {
@@ -46,11 +42,17 @@ class DefaultsDialog : public ::testing::Test {
     ASSERT_EQ(settings.ReadDefaults(), 0);
     dialog = std::make_unique<KEPAteloDefaults>(nullptr, settings);
   }
-  void PressOk() { Child<QPushButton>(*dialog, "okBtn")->click(); }
-  QLineEdit* Field(const char* name) { return Child<QLineEdit>(*dialog, name); }
-  QComboBox* Combo(const char* name) { return Child<QComboBox>(*dialog, name); }
-  QCheckBox* Check(const char* name) { return Child<QCheckBox>(*dialog, name); }
-  QRadioButton* Radio(const char* name) { return Child<QRadioButton>(*dialog, name); }
+  template <class W>
+  W* Child(const char* name) {
+    W* widget = dialog->findChild<W*>(name);
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  void PressOk() { Child<QPushButton>("okBtn")->click(); }
+  QLineEdit* Field(const char* name) { return Child<QLineEdit>(name); }
+  QComboBox* Combo(const char* name) { return Child<QComboBox>(name); }
+  QCheckBox* Check(const char* name) { return Child<QCheckBox>(name); }
+  QRadioButton* Radio(const char* name) { return Child<QRadioButton>(name); }
 
   TempDir dir;
   ScopedHome home;
@@ -59,27 +61,9 @@ class DefaultsDialog : public ::testing::Test {
   std::unique_ptr<KEPAteloDefaults> dialog;
 };
 
-TEST_F(DefaultsDialog, ControlsCarryTheirNamesLabelsAndFrames) {
+TEST_F(DefaultsDialog, FormatComboListsTheWritableTypes) {
   Open();
   EXPECT_EQ(dialog->windowTitle(), "Defaults");
-  for (const char* name : {"pathVal", "nameVal", "delayValue", "splitEdit"}) Field(name);
-  for (const char* name : {"alwaysRad", "neverRad", "smartRad"}) Radio(name);
-  for (const char* name : {"saveIncrementChk", "savePromptChk", "listMultiChk", "listMemChk"}) {
-    Check(name);
-  }
-  EXPECT_EQ(Child<QPushButton>(*dialog, "pathBtn")->toolTip(), "Browse File System");
-  EXPECT_EQ(Child<QLabel>(*dialog, "secondsLbl")->text(), " Seconds");
-  EXPECT_EQ(Child<QLabel>(*dialog, "splitEndLbl")->text(), "Kbytes");
-  EXPECT_EQ(Combo("messageCmb")->count(), 3);
-  EXPECT_EQ(Combo("playCmb")->count(), 2);
-
-  QStringList titles;
-  for (const QGroupBox* frame : dialog->findChildren<QGroupBox*>()) titles << frame->title();
-  EXPECT_EQ(titles,
-            (QStringList{"Render Options", "Automatic Save Format", "Save When Rendering Done",
-                         "Messages Display Options", "Save Options", "Image List Options",
-                         "Playback Options", "Open/Save Options"}));
-  // One entry per writable type, and only those; "tif" shown by default.
   KEPListPtrKEPAtelImaFormat list;
   KEPAtelIma::GetFormatList(list);
   int writable = 0;
@@ -91,19 +75,28 @@ TEST_F(DefaultsDialog, ControlsCarryTheirNamesLabelsAndFrames) {
   EXPECT_TRUE(Combo("formatCmb")->currentText().endsWith(" (tif)"));
 }
 
-TEST_F(DefaultsDialog, ControlsShowTheDefaultsInForce) {
+TEST_F(DefaultsDialog, ControlsShowTheDefaultsInForceAndOkKeepsTheRest) {
+  const std::string mine = "# my notes\nCUSTOM=stay = here\nDEF_TRSTHRESHOLD=80\n";
   const std::string written =
       "DEF_PATH=/data/out/\nDEF_NAME=frame\nDEF_TYPE=tif\nDEF_AUTOSAVE=NO\nDEF_MINTIME=12\n"
       "DEF_MESSAGES=YES\nDEF_INCREMENT=YES\nDEF_PROMPT=NO\nDEF_OVERWRITE=YES\nDEF_KEEP=NO\n"
       "DEF_LOOP=NO\nDEF_SPLIT=NO\nDEF_SPLITSIZE=250\n";
   std::string asTyped = written;
-  WriteWholeFile(file, asTyped.replace(0, 20, "DEF_PATH=/data/out\n"));
+  WriteWholeFile(file, mine + asTyped.replace(0, 20, "DEF_PATH=/data/out\n"));
   Open();
   EXPECT_EQ(Field("pathVal")->text(), "/data/out/");
   EXPECT_FALSE(Field("delayValue")->isEnabled());
-  // OK without an edit writes back every value as it was read.
+  PressOk();  // OK without an edit writes back every value as it was read
+  EXPECT_EQ(ReadWholeFile(file), mine + written);
+
+  // Fields left invalid keep the values in force.
+  dialog->show();
+  Field("splitEdit")->setText("");
+  Field("delayValue")->setText("-");
   PressOk();
-  EXPECT_EQ(ReadWholeFile(file), written);
+  EXPECT_EQ(ReadWholeFile(file), mine + written);
+  EXPECT_EQ(settings.GetMinTime(), 12);
+  EXPECT_EQ(settings.GetSplitSize(), 250000);
 
   // Only the third choice uses the delay.
   Radio("smartRad")->click();
@@ -126,8 +119,7 @@ TEST_F(DefaultsDialog, OkWritesEveryKeyInOrderAndSetsEveryValue) {
   dialog->show();
   Field("pathVal")->setText("/data/renders/");
   Field("nameVal")->setText("shot");
-  QComboBox* formats = Combo("formatCmb");
-  formats->setCurrentIndex(formats->findData(QString::fromStdString(other)));
+  Combo("formatCmb")->setCurrentIndex(Combo("formatCmb")->findData(QString::fromStdString(other)));
   Radio("smartRad")->click();
   Field("delayValue")->setText("45");
   Combo("messageCmb")->setCurrentIndex(2);
@@ -139,7 +131,6 @@ TEST_F(DefaultsDialog, OkWritesEveryKeyInOrderAndSetsEveryValue) {
   Check("splitChk")->setChecked(true);
   Field("splitEdit")->setText("1");
   PressOk();
-
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_EQ(ReadWholeFile(file),
             "DEF_PATH=/data/renders/\nDEF_NAME=shot\nDEF_TYPE=" + other +
@@ -150,9 +141,7 @@ TEST_F(DefaultsDialog, OkWritesEveryKeyInOrderAndSetsEveryValue) {
             "wait=100 save=2 min=45 msg=2 inc=1 prompt=0 write=1 keep=1 loop=0 split=1/1000 "
             "print=30 docks=TOP,BOTTOM,RIGHT last=||");
   EXPECT_TRUE(Prompt().asked.empty());
-
-  // What OK wrote is what the next start reads.
-  S next;
+  S next;  // what OK wrote is what the next start reads
   ASSERT_EQ(next.ReadDefaults(), 0);
   EXPECT_EQ(SettingsText(next), SettingsText(settings));
 
@@ -169,32 +158,13 @@ TEST_F(DefaultsDialog, OkWritesEveryKeyInOrderAndSetsEveryValue) {
   EXPECT_NE(ReadWholeFile(file).find("DEF_AUTOSAVE=YES\n"), std::string::npos);
 }
 
-TEST_F(DefaultsDialog, OkKeepsHandEditedLinesAndInvalidFieldsKeepTheirValues) {
-  WriteWholeFile(file, "# my notes\nDEF_KEEP=NO\nCUSTOM=stay = here\nDEF_TRSTHRESHOLD=80\n");
-  Open();
-  Field("splitEdit")->setText("");
-  Field("delayValue")->setText("-");
-  PressOk();
-  std::string written = ReadWholeFile(file);
-  EXPECT_EQ(written.rfind("# my notes\nDEF_KEEP=NO\nCUSTOM=stay = here\nDEF_TRSTHRESHOLD=80\n", 0),
-            0u);
-  EXPECT_NE(written.find("DEF_SPLITSIZE=4000\n"), std::string::npos);
-  EXPECT_NE(written.find("DEF_MINTIME=30\n"), std::string::npos);
-  EXPECT_EQ(settings.GetMinTime(), 30);
-  EXPECT_EQ(settings.GetSplitSize(), 4000000);
-}
-
 TEST_F(DefaultsDialog, CancelAndClosingOnlyHide) {
   Open();
   for (int way = 0; way < 2; ++way) {
     dialog->show();
     Field("nameVal")->setText("changed");
     Radio("neverRad")->click();
-    if (way == 0) {
-      Child<QPushButton>(*dialog, "cancelBtn")->click();
-    } else {
-      dialog->close();
-    }
+    way == 0 ? Child<QPushButton>("cancelBtn")->click() : (void)dialog->close();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_EQ(settings.GetSaveMode(), S::SAVE_SMART);
@@ -206,9 +176,7 @@ TEST_F(DefaultsDialog, DelayBelowOneIsRefusedAndAValidOneTakenAtOnce) {
   QLineEdit* delay = Field("delayValue");
   delay->setText("0");
   emit delay->editingFinished();
-  ASSERT_EQ(Prompt().asked.size(), 1u);
-  EXPECT_EQ(Prompt().asked[0].name, "warnDlg");
-  EXPECT_EQ(Prompt().asked[0].text, "Time must be positive");
+  ExpectOneWarning("Time must be positive");
   EXPECT_EQ(delay->text(), "30");
   EXPECT_EQ(settings.GetMinTime(), 30);
   EXPECT_FALSE(std::filesystem::exists(file));
@@ -224,50 +192,31 @@ TEST_F(DefaultsDialog, BrowseSplitsTheChosenName) {
   const std::string other = OtherWritableType();
   ASSERT_FALSE(other.empty());
   Open();
-  QPushButton* browse = Child<QPushButton>(*dialog, "pathBtn");
   QComboBox* formats = Combo("formatCmb");
-
-  Prompt().QueueFiles({true, {"/pictures/2024/shot_3." + other}, ""});
-  browse->click();
+  auto browse = [&](std::vector<std::string> names) {
+    Prompt().QueueFiles({!names.empty(), names, ""});
+    Child<QPushButton>("pathBtn")->click();
+    return Field("pathVal")->text().toStdString() + "|" + Field("nameVal")->text().toStdString() +
+           "|" + formats->currentData().toString().toStdString();
+  };
+  EXPECT_EQ(browse({"/pictures/2024/shot_3." + other}), "/pictures/2024/|shot_3|" + other);
   ASSERT_EQ(Prompt().fileBoxes.size(), 1u);
   EXPECT_EQ(Prompt().fileBoxes[0].name, "defaultFileBox");
   EXPECT_EQ(Prompt().fileBoxes[0].title, "Default File Name");
-  EXPECT_EQ(Field("pathVal")->text(), "/pictures/2024/");
-  EXPECT_EQ(Field("nameVal")->text(), "shot_3");
-  EXPECT_EQ(formats->currentData().toString().toStdString(), other);
   EXPECT_TRUE(Prompt().asked.empty());
-
-  // No extension: the default type.
-  Prompt().QueueFiles({true, {"/pictures/plain"}, ""});
-  browse->click();
-  EXPECT_EQ(Field("nameVal")->text(), "plain");
-  EXPECT_EQ(formats->currentData().toString(), "tif");
-
+  EXPECT_EQ(browse({"/pictures/plain"}), "/pictures/|plain|tif");  // no extension: the default
   // A type that cannot be written: the fields follow, the combo stays, a warning.
-  Prompt().QueueFiles({true, {"/elsewhere/logo.nosuchtype"}, ""});
-  browse->click();
-  EXPECT_EQ(Field("pathVal")->text(), "/elsewhere/");
-  EXPECT_EQ(Field("nameVal")->text(), "logo");
-  EXPECT_EQ(formats->currentData().toString(), "tif");
-  ASSERT_EQ(Prompt().asked.size(), 1u);
-  EXPECT_EQ(Prompt().asked[0].name, "warnDlg");
-  EXPECT_EQ(Prompt().asked[0].text, "Image type not supported");
-
-  // Cancel changes nothing.
-  browse->click();
-  EXPECT_EQ(Field("pathVal")->text(), "/elsewhere/");
-  EXPECT_EQ(Prompt().fileBoxes.size(), 4u);
-  EXPECT_FALSE(std::filesystem::exists(file));  // browsing writes nothing until OK
+  EXPECT_EQ(browse({"/elsewhere/logo.nosuchtype"}), "/elsewhere/|logo|tif");
+  ExpectOneWarning("Image type not supported");
+  EXPECT_EQ(browse({}), "/elsewhere/|logo|tif");  // Cancel changes nothing
+  EXPECT_FALSE(std::filesystem::exists(file));    // browsing writes nothing until OK
 }
 
-TEST(DefaultsDialogUnwritable, OkStillSetsTheValuesAndWarnsOnce) {
-  TempDir dir;
-  ScopedHome home(dir.File("no-such-home"));
-  S settings;
-  ASSERT_EQ(settings.ReadDefaults(), 0);
-  KEPAteloDefaults dialog(nullptr, settings);
-  dialog.findChild<QRadioButton*>("neverRad")->click();
-  dialog.findChild<QPushButton*>("okBtn")->click();
+TEST_F(DefaultsDialog, UnwritableFileStillSetsTheValuesAndWarnsOnce) {
+  ScopedHome away(dir.File("no-such-home"));
+  Open();
+  Radio("neverRad")->click();
+  PressOk();
   EXPECT_EQ(settings.GetSaveMode(), S::SAVE_NEVER);
   ASSERT_EQ(Prompt().asked.size(), 1u);
   EXPECT_EQ(Prompt().asked[0].name, "warnDlg");
