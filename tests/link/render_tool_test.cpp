@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <QProcess>
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,23 +32,17 @@ long Count(const char* call) {
 class RenderTool : public LinkProtocol {
  protected:
   // Starts atelo-render with the given options against this workbench.
-  static pid_t Start(std::vector<std::string> arguments) {
-    std::string program = std::string(std::getenv("ATELO_BINARY_DIR")) + "/bin/atelo-render";
-    arguments.insert(arguments.begin(), {program, "-id", kWindow, "--quiet", "--timeout", "10000"});
-    pid_t child = fork();
-    if (child == 0) {
-      std::vector<char*> argv;
-      for (auto& argument : arguments) argv.push_back(argument.data());
-      argv.push_back(nullptr);
-      execv(program.c_str(), argv.data());
-      _exit(127);
-    }
-    return child;
+  static std::unique_ptr<QProcess> Start(QStringList arguments) {
+    auto process = std::make_unique<QProcess>();
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->start(QString(std::getenv("ATELO_BINARY_DIR")) + "/bin/atelo-render",
+                   QStringList{"-id", kWindow, "--quiet", "--timeout", "10000"} + arguments);
+    EXPECT_TRUE(process->waitForStarted(10000));
+    return process;
   }
-  static int Wait(pid_t child) {
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  static int Wait(const std::unique_ptr<QProcess>& process) {
+    EXPECT_TRUE(process->waitForFinished(20000));
+    return process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
   }
   static bool Ended() { return !Target().calls.empty() && Target().calls.back() == "end"; }
 };
@@ -82,8 +76,8 @@ TEST(RenderTiles, OrdersAndFramePartsTileTheArea) {
 }
 
 TEST_F(RenderTool, StreamsAnAnimationFrameByFrame) {
-  pid_t child = Start({"--size", "50x30", "--patch", "8", "--order", "random", "--frames", "2",
-                       "--file-name", "/tmp/anim.tif"});
+  auto child = Start({"--size", "50x30", "--patch", "8", "--order", "random", "--frames", "2",
+                      "--file-name", "/tmp/anim.tif"});
   ASSERT_TRUE(PumpUntil(Ended, 20000));
   EXPECT_EQ(Wait(child), 0);
   EXPECT_EQ(Target().calls.front(), "init");
@@ -101,36 +95,34 @@ TEST_F(RenderTool, StreamsAnAnimationFrameByFrame) {
 }
 
 TEST_F(RenderTool, SendsOneFramePartWithItsNumberInTheDisplayCode) {
-  pid_t child = Start({"--size", "40x40", "--patch", "4", "--part", "6", "--config", "10"});
+  auto child = Start({"--size", "40x40", "--patch", "4", "--part", "6", "--config", "10"});
   ASSERT_TRUE(PumpUntil(Ended, 20000));
   EXPECT_EQ(Wait(child), 0);
   EXPECT_EQ(Target().code, (6 << 24) | 10);
   EXPECT_EQ(Target().width, 40);
   // Only the part's 10 x 10 pixels at (10, 10) were sent.
-  auto expected = KEPGeneratePicture(40, 40, 0, 1).pixels;
-  for (int y = 0; y < 40; ++y)
-    for (int x = 0; x < 40; ++x) {
-      bool inside = x >= 10 && x < 20 && y >= 10 && y < 20;
-      std::size_t at = (static_cast<std::size_t>(y) * 40 + x) * 4;
-      ASSERT_EQ(Target().image[at + 3], inside ? 255 : 0) << x << "," << y;
-      if (inside) ASSERT_EQ(Target().image[at], expected[at]) << x << "," << y;
-    }
+  auto picture = KEPGeneratePicture(40, 40, 0, 1).pixels;
+  std::vector<unsigned char> expected(picture.size(), 0);
+  for (int y = 10; y < 20; ++y)
+    std::copy_n(picture.begin() + (y * 40 + 10) * 4, 10 * 4, expected.begin() + (y * 40 + 10) * 4);
+  EXPECT_TRUE(Target().image == expected);
 }
 
 // The interrupt the workbench leaves for the first renderer stops it, is
 // taken away, and does not stop the second.
 TEST_F(RenderTool, ASecondRendererTakesOverAndIsNotStoppedByTheInterruptMeantForTheFirst) {
-  pid_t first = Start({"--name", "RND_ONE", "--size", "64x64", "--patch", "2", "--delay", "5"});
+  auto first = Start({"--name", "RND_ONE", "--size", "64x64", "--patch", "2", "--delay", "5"});
   ASSERT_TRUE(PumpUntil([] { return Count("disp") >= 3; }));
-  pid_t second = Start({"--name", "RND_TWO", "--size", "16x16", "--patch", "4", "--delay", "20"});
+  auto second = Start({"--name", "RND_TWO", "--size", "16x16", "--patch", "4", "--delay", "20"});
   ASSERT_TRUE(PumpUntil([&] { return Parent() == "RND_TWO "; }));
   EXPECT_EQ(Wait(first), 0);
   EXPECT_LT(Count("disp"), 64 * 64 / 4) << "the first renderer did not stop";
   EXPECT_FALSE(InterruptFileExists()) << "the renderer takes the file away once obeyed";
+  // Some of the second's patches may already have landed: the whole image
+  // is the check that every one of them did.
   Target().calls.clear();
   ASSERT_TRUE(PumpUntil(Ended, 20000));
   EXPECT_EQ(Wait(second), 0);
-  EXPECT_EQ(Count("disp"), 16);
   EXPECT_EQ(Target().image, KEPGeneratePicture(16, 16, 0, 1).pixels);
 }
 
