@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -80,27 +81,22 @@ TEST(Segment, StepsFollowTheErrorRuleAndOnlyInsidePositionsAreListed) {
   EXPECT_EQ(image.WhiteMismatches([](int x, int y) { return x == y; }), 0);
 }
 
-TEST(Blend, WeightsTheOldPixelInSinglePrecision) {
+TEST(Blend, WeightsTheOldPixelInSinglePrecisionAndKeepsTheLowByte) {
   // Paint (200, 0, 100) over (100, 101, 200), truncated: at 0.5, 50 + 100,
   // 50.5 + 0 and 100 + 50; at 0.25, 25 + 150, 25.25 and 50 + 75.
-  const std::pair<float, Pixel> cases[] = {{0.5f, {150, 50, 150, 7}},
-                                           {0.25f, {175, 25, 125, 7}},
-                                           {0.0f, {200, 0, 100, 7}},
-                                           {1.0f, {100, 101, 200, 7}}};
-  for (auto [blend, expected] : cases) {
+  const std::tuple<float, Colour, Pixel> cases[] = {{0.5f, {200, 0, 100, 7}, {150, 50, 150, 7}},
+                                                    {0.25f, {200, 0, 100, 7}, {175, 25, 125, 7}},
+                                                    {0.0f, {200, 0, 100, 7}, {200, 0, 100, 7}},
+                                                    {1.0f, {200, 0, 100, 7}, {100, 101, 200, 7}},
+                                                    {0.0f, {300, -1, 511, 256}, {44, 255, 255, 7}}};
+  for (auto [blend, paint, expected] : cases) {
     RasterImage image(1, 1, {100, 101, 200, 7});
-    DrawMotif(image.Span(), 1, 1, Colour{200, 0, 100, 7}, 0, 0, 0, blend);
+    DrawMotif(image.Span(), 1, 1, paint, 0, 0, 0, blend);
     EXPECT_EQ(image.At(0, 0), expected) << "blend " << blend;
   }
-}
-
-TEST(Blend, OutOfRangeValuesKeepTheirLowByte) {
-  RasterImage image(1, 1, {9, 9, 9, 9});
-  const Colour paint = {300, -1, 511, 256};
-  DrawMotif(image.Span(), 1, 1, paint, 0, 0, 0, 0.0f);
-  EXPECT_EQ(image.At(0, 0), (Pixel{44, 255, 255, 9}));
   // Absurd blends and short buffers draw something defined or nothing.
-  DrawMotif(image.Span(), 1, 1, paint, 0, 0, 0, 1e30f);
+  RasterImage image(1, 1, {9, 9, 9, 9});
+  DrawMotif(image.Span(), 1, 1, Colour{300, -1, 511, 256}, 0, 0, 0, 1e30f);
   DrawMotif(image.Span().first(3), 1, 1, kWhite, 0, 0, 0, 0.0f);
   EXPECT_EQ(image.At(0, 0)[3], 9);
 }
