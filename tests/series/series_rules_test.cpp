@@ -32,7 +32,6 @@ TEST(SeriesStep, LoopSwingStereoAndShortSeries) {
       {4, 1, B, false, false, 2, F},
       {4, 4, F, true, false, 1, F},
       {4, 1, B, true, false, 4, B},
-      {4, 2, F, true, false, 3, F},
       // Stereo steps by pairs and stays on the same eye when wrapping.
       {6, 1, F, true, true, 3, F},
       {6, 5, F, true, true, 1, F},
