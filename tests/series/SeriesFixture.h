@@ -89,6 +89,12 @@ class SeriesTest : public ::testing::Test {
     for (int p = 1; p <= series->GetNbrImage(); ++p) images.push_back(series->GetPosImage(p));
     return images;
   }
+  Images Pasted() const {
+    Images images;
+    for (int i = 1; i <= series->GetPasteList().Size(); ++i)
+      images.push_back(series->GetPasteList()[i]);
+    return images;
+  }
   Names Labels() const {
     Names labels;
     for (int p = 1; p <= series->GetNbrImage(); ++p) labels.push_back(series->GetLabel(p));
