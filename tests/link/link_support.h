@@ -23,18 +23,7 @@
 #include "link/KEPAteloRenderTarget.h"
 #include "link/rikcb.h"
 #include "platform/link/KEPLink.h"
-
-template <class Predicate>
-bool PumpUntil(Predicate done, int milliseconds = 5000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > milliseconds) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    usleep(100);
-  }
-  return true;
-}
+#include "support/PumpUntil.h"
 
 inline std::string Ints(std::initializer_list<std::int32_t> values) {
   std::string bytes;

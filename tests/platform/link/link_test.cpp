@@ -19,22 +19,10 @@
 #include "platform/link/KEPLink.h"
 #include "platform/link/KEPLinkDirectory.h"
 #include "platform/link/lnk.h"
+#include "support/PumpUntil.h"
 #include "support/TempDir.h"
 
 namespace {
-
-// Runs the Qt event loop until `done` holds or a few seconds have passed.
-template <class Predicate>
-bool PumpUntil(Predicate done, int milliseconds = 5000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > milliseconds) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    usleep(200);
-  }
-  return true;
-}
 
 std::string LinkDir() {
   return std::getenv("LNK_DIR");
