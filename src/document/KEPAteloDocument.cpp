@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
@@ -111,6 +112,8 @@ KEPAteloDocument::KEPAteloDocument(const char* name, int width, int height,
   setCentralWidget(_viewer);
   _viewer->GetViewpoint().SetZoomBounds(KEP2DViewpoint::kDefaultMinZoom, 250.0f);
   connect(_viewer, &KEP2DViewer::GraphicSizeChanged, this, [this] { ResizeAction(); });
+  _viewerIndicator = std::make_unique<KEP2DIndicator>(_viewer, "viewerIndicator");
+  _viewer->SetBackgroundIndicator(_viewerIndicator.get());
 
   _status = new QLabel(" ", this);
   _status->setObjectName("statusLabel");
@@ -204,7 +207,7 @@ void KEPAteloDocument::CreateMenuBar() {
   QAction* background = AddItem(view, "BackgroundItem", "Background...",
                                 "Show/Hide Background Image", 'B', none, &D::BackgroundAction);
   background->setCheckable(true);
-  view->addSeparator()->setObjectName("separatorItem6");
+  view->addSeparator()->setObjectName("separatorItem5");
   QAction* fit = AddItem(view, "fitItem", "Fit to Window", "Fit Image To Window", 'W',
                          QKeySequence("Ctrl+W"), &D::FitAction);
   fit->setCheckable(true);
@@ -248,7 +251,9 @@ void KEPAteloDocument::SetLastFileItem(int slot) {
   if (name.empty()) {
     if (item) {
       _actions.erase(kItems[slot - 1]);
-      delete item;
+      // It may be the item whose own notification is running.
+      _fileMenu->removeAction(item);
+      item->deleteLater();
       item = nullptr;
     }
     return;
@@ -270,7 +275,8 @@ void KEPAteloDocument::SetLastFileItem(int slot) {
     connect(item, &QAction::triggered, this, [this, slot] { LastFileAction(slot); });
     _actions[kItems[slot - 1]] = item;
   }
-  item->setText(QString("&%1: %2").arg(slot).arg(QString::fromStdString(name)));
+  // A "&" of the name is text, not a mnemonic.
+  item->setText(QString("&%1: %2").arg(slot).arg(QString::fromStdString(name).replace("&", "&&")));
 }
 
 // --- files ------------------------------------------------------------------------
@@ -469,9 +475,7 @@ void KEPAteloDocument::QuitAction() {
         this,
         {"warnDlg", GetTitle(), "Rendering in progress. Confirm exit?", {" Yes  ", "Cancel"}});
     if (answer == 2) return;
-    // The rendering goes on in the background; only the windows go, and the
-    // exit is completed when the rendering ends.
-    _exitRequested = true;
+    // The rendering goes on in the background; only the windows go.
     _series->hide();
     if (_messageDialog) _messageDialog->hide();
     if (_defaultsDialog) _defaultsDialog->hide();
@@ -489,6 +493,13 @@ void KEPAteloDocument::QuitAction() {
   else  // queued, so that a quit during start-up ends the loop once it runs
     QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
                               Qt::QueuedConnection);
+}
+
+void KEPAteloDocument::closeEvent(QCloseEvent* event) {
+  // Closing the window is Exit: it asks about unsaved images, saves the
+  // defaults and tells the renderer, or only hides during a rendering.
+  event->ignore();
+  QuitAction();
 }
 
 void KEPAteloDocument::SeriesAction() {

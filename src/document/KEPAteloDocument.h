@@ -120,6 +120,7 @@ class KEPAteloDocument : public QMainWindow,
   QWidget* GetPromptParent() override { return this; }
   void LinkImageToViewer(KEPAtelIma* image) override;
   void RemoveImageRep(KEPAtelIma* image) override;
+  void ImageDeleted(KEPAtelIma* image) override;
   bool IsStereoActivate() const override { return false; }
   void PromptIfOddImageNumber(int count) override;
 
@@ -158,6 +159,9 @@ class KEPAteloDocument : public QMainWindow,
   QAction* FindAction(const char* name) const;
   QString GetStatusText() const;
   bool HasBackground() const { return _background != nullptr; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void CreateMenuBar();
@@ -208,6 +212,4 @@ class KEPAteloDocument : public QMainWindow,
   std::function<void()> _quitHandler;
   int _playbackState = 3;
   bool _quitting = false;
-  // Exit was confirmed during a rendering: the program ends with it.
-  bool _exitRequested = false;
 };

@@ -110,7 +110,9 @@ bool KEPAteloDocument::DisplayImage(KEPAtelIma* image, bool fit) {
 }
 
 void KEPAteloDocument::AddAndDisplayImage(KEPAtelIma* image) {
-  DisplayImage(image, true);
+  // Tools receive the pointer events over the image through the indicator.
+  if (DisplayImage(image, true) && _viewerIndicator)
+    _viewerIndicator->AddRepToManipulate(_imageRep.get());
 }
 
 void KEPAteloDocument::RemoveImageRep(KEPAtelIma* image) {
@@ -118,7 +120,13 @@ void KEPAteloDocument::RemoveImageRep(KEPAtelIma* image) {
 }
 
 void KEPAteloDocument::RemoveRepFromIndicator(KEPAtelIma* image) {
+  if (image && image == _repImage && _imageRep && _viewerIndicator)
+    _viewerIndicator->RemoveRepToManipulate(_imageRep.get());
+}
+
+void KEPAteloDocument::ImageDeleted(KEPAtelIma* image) {
   RemoveImageRep(image);
+  if (image == _renderImage) _renderImage = nullptr;
 }
 
 void KEPAteloDocument::FreeDisplay() {
@@ -139,9 +147,14 @@ void KEPAteloDocument::UpdateImage() {
   if (image) {
     if (_playbackState == 3) EnableAll(image);
     _status->setText(QString::fromStdString(_series->GetCurLabel()));
-    if (image != _repImage)
+    if (!image->GetPixels()) {
+      // Nothing to show (a part whose pixels were dropped): not the old one
+      // either.
+      FreeDisplay();
+      if (_viewer) _viewer->Redraw();
+    } else if (image != _repImage) {
       AddAndDisplayImage(image);
-    else if (CreateImageRep(image)) {
+    } else if (CreateImageRep(image)) {
       _imageRep->UpdatePixels();
       _viewer->Redraw();
     }
@@ -377,7 +390,12 @@ int KEPAteloDocument::RenderDisp(int x0, int y0, int nx, int ny, unsigned int by
   if (_modAff == MODE_RENDER_VISU_OFF || saveMode == KEPAteloSettings::SAVE_ALWAYS ||
       (saveMode == KEPAteloSettings::SAVE_SMART &&
        image->GetRenderingTime() >= _settings.GetMinTime())) {
-    if (_series->SaveOneImage(image, nullptr) != 0) DisplayError();
+    // A failed save is told and the rendering goes on: the next frame may
+    // well be saved.
+    if (_series->SaveOneImage(image, nullptr) != 0) {
+      std::string text = std::string(errmsg) + "\n";
+      RenderMessage(static_cast<int>(text.size()), text.c_str());
+    }
   }
   // The save may have ended the run (batch) or closed the image.
   if (!_series || !_series->LocateImage(image)) return 0;
@@ -422,15 +440,12 @@ void KEPAteloDocument::RenderEnd() {
     }
     return;
   }
+  // The rendering is over even when its image did not survive it.
+  if (_modAff == MODE_RENDER) _modAff = MODE_PICTURE;
   if (_renderImage && _series->LocateImage(_renderImage)) {
     if (!_renderImage->IsDone()) _renderImage->SetDone();
-    _modAff = MODE_PICTURE;
     if (_renderImage == _series->GetCurImage()) DisplayImage(_renderImage, true);
   }
   _renderImage = nullptr;
   SetBtnSensitivity(FindAction("interruptItem"), INSENSITIVE);
-  if (_exitRequested && !isVisible() && _modAff == MODE_PICTURE) {
-    _exitRequested = false;
-    QuitAction();
-  }
 }

@@ -397,11 +397,15 @@ std::unique_ptr<KEPAtelIma> KEPAteloSeries::TakeImage(int position) {
 }
 
 void KEPAteloSeries::Discard(std::unique_ptr<KEPAtelIma> image) {
-  if (_pasteList.Locate(image.get())) _pasteOwned.push_back(std::move(image));
+  if (_pasteList.Locate(image.get()))
+    _pasteOwned.push_back(std::move(image));
+  else
+    _host->ImageDeleted(image.get());
 }
 
 void KEPAteloSeries::DeleteListPaste() {
   _pasteList.RemoveAll();
+  for (const auto& image : _pasteOwned) _host->ImageDeleted(image.get());
   _pasteOwned.clear();  // exactly the pasted images no longer in the series
   UpdateButtons();
 }

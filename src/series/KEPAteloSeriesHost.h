@@ -60,6 +60,10 @@ class KEPAteloSeriesHost {
   // clientData 1: the file box offers series files.
   virtual void SaveAsAction(int clientData) = 0;
 
+  // The series is about to delete `image` (it left the series and no paste
+  // waits for it): whoever still points at it lets go.
+  virtual void ImageDeleted(KEPAtelIma* image) { (void)image; }
+
   // A file at least as large as the split size is offered for splitting.
   // Returning true means the host took `image` (it owns it from then on)
   // and will insert its pieces after `position`; false opens it whole.

@@ -13,6 +13,7 @@
 #include "platform/KEPClock.h"
 #include "platform/KEPErrmsg.h"
 #include "platform/settings/KEPSettingsFile.h"
+#include "platform/viewer/KEP2DIndicator.h"
 #include "platform/viewer/KEP2DViewer.h"
 #include "series/KEPAteloSeries.h"
 #include "support/ScriptedPrompt.h"
@@ -208,9 +209,9 @@ TEST_F(DocumentTest, ExitDuringARenderingOnlyHidesTheWindows) {
   EXPECT_FALSE(doc.isVisible());
   EXPECT_EQ(quits, 0);
   EXPECT_EQ(Prompt().asked.at(0).text, "Rendering in progress. Confirm exit?");
-  // The exit is carried out once the rendering is over.
+  // Not even the end of the rendering ends the program.
   doc.RenderEnd();
-  EXPECT_EQ(quits, 1);
+  EXPECT_EQ(quits, 0);
 }
 
 // --- render reception ----------------------------------------------------------------
@@ -440,6 +441,56 @@ TEST_F(DocumentTest, WarnsOnStandardErrorWhenThereAreNoDefaults) {
   testing::internal::CaptureStderr();
   Make();
   EXPECT_EQ(testing::internal::GetCapturedStderr().find("Warning"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DocumentTest, ARenderingThatFailsOrLosesItsImageStillEnds) {
+  KEPAteloDocument& doc = Make();
+  doc.RenderNew("", 1, 0, 70000, 70000);
+  EXPECT_EQ(doc.GetRenderImage(), nullptr);
+  EXPECT_EQ(doc.GetModeAff(), KEPAteloDocument::MODE_PICTURE);
+  ASSERT_EQ(Prompt().asked.size(), 1u);
+  EXPECT_EQ(Prompt().asked[0].text, "Can't allocate image data structure");
+
+  // The user closes the image being rendered; its end still returns to
+  // picture mode and later patches go nowhere.
+  doc.RenderNew("", 1, 0, 4, 4);
+  doc.CloseAction();
+  EXPECT_EQ(doc.GetRenderImage(), nullptr);
+  auto pixels = Patch(4, 4, 1);
+  EXPECT_EQ(doc.RenderDisp(0, 0, 4, 4, 64, pixels.data()), 0);
+  doc.RenderEnd();
+  EXPECT_EQ(doc.GetModeAff(), KEPAteloDocument::MODE_PICTURE);
+}
+
+TEST_F(DocumentTest, ABatchRunGoesOnAfterAFrameThatCannotBeSaved) {
+  WriteDefaults("DEF_PATH=" + dir.Path() + "\n");
+  KEPAteloDocument& doc = Make({}, KEPAteloDocument::STYLE_HIDDEN);
+  testing::internal::CaptureStdout();
+  auto pixels = Patch(2, 2, 5);
+  doc.RenderNew((dir.Path() + "/missing/first.tif").c_str(), 1, 1, 2, 2);
+  doc.RenderDisp(0, 0, 2, 2, 16, pixels.data());
+  EXPECT_EQ(quits, 0);
+  doc.RenderNew("", 1, 2, 2, 2);
+  doc.RenderDisp(0, 0, 2, 2, 16, pixels.data());
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_NE(out.find("NOT saved !"), std::string::npos) << out;
+  EXPECT_TRUE(std::filesystem::exists(dir.Path() + "/Untitled.0002.tif")) << out;
+}
+
+TEST_F(DocumentTest, TheShownImageIsHandedToTheViewerIndicator) {
+  WriteImage(File("a.tif"), 8, 8);
+  KEPAteloDocument& doc = Make({File("a.tif")});
+  KEP2DIndicator* indicator = doc.GetViewerIndicator();
+  ASSERT_NE(indicator, nullptr);
+  EXPECT_EQ(doc.GetViewer()->GetBackgroundIndicator(), indicator);
+  ASSERT_EQ(indicator->GetRepsToManipulate().size(), 1u);
+  doc.RemoveRepFromIndicator(doc.GetPosImage(0));
+  EXPECT_TRUE(indicator->GetRepsToManipulate().empty());
+  EXPECT_EQ(doc.GetViewer()->GetReps().size(), 1u);  // still shown
 }
 
 }  // namespace
