@@ -38,10 +38,10 @@ std::string ExtensionOrTif(const std::string& name) {
   return extension.empty() ? "tif" : extension;
 }
 
-std::string DirectoryOf(const std::string& name) {
-  auto slash = name.rfind('/');
-  return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
-}
+// Defaults keys of the last-file slots 1 to 3. The settings give the slots
+// as read at start; from then on the document's list is the one in force.
+const char* const kLastFileKeys[KEPAteloLastFiles::kSlots] = {"LAST_FILE1", "LAST_FILE2",
+                                                              "LAST_FILE3"};
 
 // "&" before the mnemonic letter, so that Qt underlines it.
 QString WithMnemonic(const char* label, char mnemonic) {
@@ -60,7 +60,6 @@ KEPAteloDocument::KEPAteloDocument(const char* name, int width, int height,
                                    QWidget* parent)
     : QMainWindow(parent),
       _modAff(style & STYLE_HIDDEN ? MODE_RENDER_VISU_OFF : MODE_PICTURE),
-      _style(style),
       _visuWidth(width),
       _visuHeight(height) {
   KEP_TRACE(2, "(KEPAteloDocument::KEPAteloDocument) %s %dx%d %zu files", name ? name : "", width,
@@ -240,6 +239,20 @@ void KEPAteloDocument::SetSensitive(std::initializer_list<QAction*> actions, boo
   }
 }
 
+void KEPAteloDocument::UncheckQuietly(const char* name) {
+  if (QAction* item = FindAction(name)) {
+    QSignalBlocker quiet(item);
+    item->setChecked(false);
+  }
+}
+
+std::string KEPAteloDocument::DirectoryOf(const std::string& name) {
+  std::string directory, base, suffix, extension;
+  int number = 0;
+  litelements(name.c_str(), directory, base, number, suffix, extension);
+  return directory;
+}
+
 void KEPAteloDocument::SetBtnSensitivity(QAction* button, int sensitivity) {
   if (button) button->setEnabled(sensitivity == SENSITIVE);
 }
@@ -324,13 +337,11 @@ int KEPAteloDocument::SaveFile(std::vector<std::string>& names) {
 
 void KEPAteloDocument::UpdateLastFiles(const std::vector<std::string>& names) {
   _lastFiles.Update(names);
-  static const char* const kKeys[] = {"LAST_FILE1", "LAST_FILE2", "LAST_FILE3"};
   for (int slot = 1; slot <= KEPAteloLastFiles::kSlots; ++slot) {
     const std::string& name = _lastFiles.Get(slot);
     if (name.empty()) continue;
     SetLastFileItem(slot);
-    _settings.SetLastFile(slot, name);
-    ecritfic(kKeys[slot - 1], name.c_str());
+    ecritfic(kLastFileKeys[slot - 1], name.c_str());
   }
 }
 
@@ -339,13 +350,12 @@ void KEPAteloDocument::LastFileAction(int slot) {
   std::vector<std::string> names{_lastFiles.Get(slot)};
   if (names[0].empty() || OpenFile(names, 1) == 0) return;
   DisplayError();
-  static const char* const kKeys[] = {"LAST_FILE1", "LAST_FILE2", "LAST_FILE3"};
   _lastFiles.Remove(slot);
   for (int n = slot; n <= KEPAteloLastFiles::kSlots; ++n) {
     const std::string& name = _lastFiles.Get(n);
     SetLastFileItem(n);
-    _settings.SetLastFile(n, name);
-    if (!name.empty() || n == KEPAteloLastFiles::kSlots) ecritfic(kKeys[n - 1], name.c_str());
+    if (!name.empty() || n == KEPAteloLastFiles::kSlots)
+      ecritfic(kLastFileKeys[n - 1], name.c_str());
   }
 }
 

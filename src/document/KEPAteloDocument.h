@@ -176,11 +176,14 @@ class KEPAteloDocument : public QMainWindow,
   // Completes a name without extension from the filter pattern ("*.ext"),
   // or with "tif".
   static std::string CompleteExtension(const std::string& name, const std::string& filter);
+  // The directory of a file name, with its trailing "/" ("" without one).
+  static std::string DirectoryOf(const std::string& name);
+  // Unchecks a check item without running its command.
+  void UncheckQuietly(const char* name);
   void DropImageRep();
   bool IsPictureShown() const;
 
   int _modAff;
-  int _style;
   int _visuWidth, _visuHeight;
   KEPAteloSettings _settings;
   KEPAteloLastFiles _lastFiles;

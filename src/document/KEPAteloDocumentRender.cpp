@@ -205,10 +205,7 @@ void KEPAteloDocument::FitAction() {
 
 void KEPAteloDocument::ReframeAction() {
   Reframe(0.0f, 0.0f, 1.0f);
-  if (QAction* fitItem = FindAction("fitItem")) {
-    QSignalBlocker quiet(fitItem);
-    fitItem->setChecked(false);
-  }
+  UncheckQuietly("fitItem");
   if (_viewer) _viewer->Redraw();
 }
 
@@ -218,10 +215,7 @@ void KEPAteloDocument::RemoveBackground() {
   if (_background && _viewer) _viewer->SetBackgroundRep(nullptr);
   _background.reset();
   _backgroundImage.reset();
-  if (QAction* item = FindAction("BackgroundItem")) {
-    QSignalBlocker quiet(item);
-    item->setChecked(false);
-  }
+  UncheckQuietly("BackgroundItem");
   if (_imageRep) _imageRep->SetDrawMode(KEPCatalog2DImagePixelRep::kNormal);
 }
 
@@ -249,15 +243,9 @@ void KEPAteloDocument::BackgroundAction() {
 void KEPAteloDocument::OkOpenBackground(const std::string& selected, const std::string& filter) {
   std::string name = CompleteExtension(selected, filter);
   std::string extension = litextension(name.c_str());
-  auto fail = [this] {
-    if (QAction* item = FindAction("BackgroundItem")) {
-      QSignalBlocker quiet(item);
-      item->setChecked(false);
-    }
-  };
   if (!KEPAtelIma::CanReadFormat(extension.c_str())) {
     KEPFormatError(errmsg, "Image type '%s' not supported on open", extension.c_str());
-    fail();
+    CancelOpenBackground();
     DisplayError();
     return;
   }
@@ -266,7 +254,7 @@ void KEPAteloDocument::OkOpenBackground(const std::string& selected, const std::
   char error[KEP_ERRMSG_SIZE] = {0};
   if (image->LoadPixels(width, height, error) != 0) {
     std::memcpy(errmsg, error, KEP_ERRMSG_SIZE);
-    fail();
+    CancelOpenBackground();
     DisplayError();
     return;
   }
@@ -274,7 +262,7 @@ void KEPAteloDocument::OkOpenBackground(const std::string& selected, const std::
   _backgroundImage = std::move(image);
   _background = std::make_unique<KEPCatalog2DImagePixelRep>(_backgroundImage->GetPixels(), width,
                                                             height, 0.0f, 0.0f);
-  ecritfic("DEF_READ", name.substr(0, name.rfind('/') + 1).c_str());
+  ecritfic("DEF_READ", DirectoryOf(name).c_str());
   ecritfic("DEF_FILT", ("*." + extension).c_str());
   if (_viewer) {
     _viewer->SetBackgroundRep(_background.get());
@@ -284,10 +272,7 @@ void KEPAteloDocument::OkOpenBackground(const std::string& selected, const std::
 }
 
 void KEPAteloDocument::CancelOpenBackground() {
-  if (QAction* item = FindAction("BackgroundItem")) {
-    QSignalBlocker quiet(item);
-    item->setChecked(false);
-  }
+  UncheckQuietly("BackgroundItem");
 }
 
 // --- render reception ---------------------------------------------------------------
