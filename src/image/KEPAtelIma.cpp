@@ -13,17 +13,23 @@
 #include "platform/KEPClock.h"
 #include "platform/KEPErrmsg.h"
 #include "platform/KEPTrace.h"
+#include "platform/settings/KEPSettingsFile.h"
 
 namespace {
 constexpr std::uint32_t kPartMask = 0x00FFFFFF;
 
-bool SizeAllowed(int width, int height) {
-  return width > 0 && height > 0 && width <= KEPAtelIma::kMaxSide &&
-         height <= KEPAtelIma::kMaxSide && std::int64_t{width} * height <= KEPAtelIma::kMaxPixels;
-}
+using KEPImageFile::SizeAllowed;
 
-void SetError(char* errtext, const char* text) {
-  if (errtext) KEPFormatError(errtext, "%s", text);
+// The type a file of this extension is read (or saved) as; "" with errtext
+// filled when this machine cannot.
+std::string UsableType(const std::string& extension, bool save, char* errtext) {
+  const std::string type = KEPImageFile::TypeOfExtension(extension);
+  if (save ? KEPAtelIma::CanWriteFormat(type.c_str()) : KEPAtelIma::CanReadFormat(type.c_str()))
+    return type;
+  if (errtext)
+    KEPFormatError(errtext, "Image type '%s' not supported on %s",
+                   extension.empty() ? type.c_str() : extension.c_str(), save ? "save" : "open");
+  return {};
 }
 }  // namespace
 
@@ -144,11 +150,7 @@ std::string KEPAtelIma::GetBaseName() const {
 }
 
 std::string KEPAtelIma::GetExtension() const {
-  const std::size_t slash = _name.rfind('/');
-  const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
-  const std::size_t dot = _name.rfind('.');
-  if (dot == std::string::npos || dot <= start) return {};
-  return _name.substr(dot + 1);
+  return litextension(_name.c_str());
 }
 
 bool KEPAtelIma::GetFormat(KEPAtelImaFormat& format) const {
@@ -246,14 +248,8 @@ std::vector<unsigned char> KEPAtelIma::CopyRect(int x, int y, int width, int hei
 
 int KEPAtelIma::LoadPixels(int& width, int& height, char* errtext) {
   KEP_TRACE(6, "(KEPAtelIma::LoadPixels) '%s'", _name.c_str());
-  const std::string extension = GetExtension();
-  const std::string type = KEPImageFile::TypeOfExtension(extension);
-  if (type == "series" || !CanReadFormat(type.c_str())) {
-    if (errtext)
-      KEPFormatError(errtext, "Image type '%s' not supported on open",
-                     extension.empty() ? type.c_str() : extension.c_str());
-    return 1;
-  }
+  const std::string type = UsableType(GetExtension(), false, errtext);
+  if (type.empty()) return 1;
   std::vector<unsigned char> pixels;
   int w = 0, h = 0;
   if (int status = KEPImageFile::Read(_name, type, pixels, w, h, errtext)) return status;
@@ -270,20 +266,14 @@ void KEPAtelIma::UnloadPixels() {
 
 int KEPAtelIma::SaveImage(int writeOption, char* errtext, int /*mergeLogo*/) {
   KEP_TRACE(4, "(KEPAtelIma::SaveImage) '%s' option %d", _name.c_str(), writeOption);
-  const std::string extension = GetExtension();
-  const std::string type = KEPImageFile::TypeOfExtension(extension);
-  if (type == "series" || !CanWriteFormat(type.c_str())) {
-    if (errtext)
-      KEPFormatError(errtext, "Image type '%s' not supported on save",
-                     extension.empty() ? type.c_str() : extension.c_str());
-    return 1;
-  }
+  const std::string type = UsableType(GetExtension(), true, errtext);
+  if (type.empty()) return 1;
   if (_pixels.empty()) {
     if (errtext) KEPFormatError(errtext, "Image '%s' has no pixels in memory", _name.c_str());
     return 1;
   }
   if (_name.empty()) {
-    SetError(errtext, "Image has no file name");
+    if (errtext) KEPFormatError(errtext, "Image has no file name");
     return 1;
   }
   std::string target = _name;

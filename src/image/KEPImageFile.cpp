@@ -124,8 +124,7 @@ std::vector<Type> ProbeTypes() {
 }
 
 void Fail(char* errtext, const char* format, const std::string& a, const std::string& b = "") {
-  if (!errtext) return;
-  std::snprintf(errtext, KEP_ERRMSG_SIZE, format, a.c_str(), b.c_str());
+  if (errtext) KEPFormatError(errtext, format, a.c_str(), b.c_str());
 }
 
 // OpenImageIO messages may span lines; the error text is shown on one.
@@ -135,18 +134,13 @@ std::string OneLine(std::string text) {
   return text.empty() ? std::string("unknown error") : text;
 }
 
-bool SizeAllowed(std::int64_t width, std::int64_t height) {
-  return width > 0 && height > 0 && width <= KEPAtelIma::kMaxSide &&
-         height <= KEPAtelIma::kMaxSide && width * height <= KEPAtelIma::kMaxPixels;
-}
-
 void FailSize(char* errtext, const std::string& path, std::int64_t width, std::int64_t height) {
   if (!errtext) return;
-  std::snprintf(errtext, KEP_ERRMSG_SIZE,
-                "Image file '%s' claims %lld x %lld pixels: the limit is %d pixels a side and "
-                "%lld pixels in all",
-                path.c_str(), static_cast<long long>(width), static_cast<long long>(height),
-                KEPAtelIma::kMaxSide, static_cast<long long>(KEPAtelIma::kMaxPixels));
+  KEPFormatError(errtext,
+                 "Image file '%s' claims %lld x %lld pixels: the limit is %d pixels a side and "
+                 "%lld pixels in all",
+                 path.c_str(), static_cast<long long>(width), static_cast<long long>(height),
+                 KEPAtelIma::kMaxSide, static_cast<long long>(KEPAtelIma::kMaxPixels));
 }
 
 // Rows decoded or encoded at a time: enough for the libraries to spread the
@@ -295,6 +289,11 @@ bool SameAsWritten(const std::string& path, const std::string& extension,
 
 }  // namespace
 
+bool SizeAllowed(std::int64_t width, std::int64_t height) {
+  return width > 0 && height > 0 && width <= KEPAtelIma::kMaxSide &&
+         height <= KEPAtelIma::kMaxSide && width * height <= KEPAtelIma::kMaxPixels;
+}
+
 const std::vector<Type>& Types() {
   static const std::vector<Type> types = ProbeTypes();
   return types;
@@ -402,9 +401,9 @@ int Write(const std::string& path, const std::string& extension, const unsigned 
   }
   if (width > MaxSideOf(type->library) || height > MaxSideOf(type->library)) {
     if (errtext)
-      std::snprintf(errtext, KEP_ERRMSG_SIZE,
-                    "Can't write image file '%s': type '%s' takes at most %d pixels a side",
-                    path.c_str(), type->extension.c_str(), MaxSideOf(type->library));
+      KEPFormatError(errtext,
+                     "Can't write image file '%s': type '%s' takes at most %d pixels a side",
+                     path.c_str(), type->extension.c_str(), MaxSideOf(type->library));
     return 1;
   }
   if (type->library == kQt)
@@ -526,7 +525,7 @@ int SafeWrite(const std::string& target, const std::string& extension, const uns
       std::string text = errtext;
       for (std::size_t at; (at = text.find(temp)) != std::string::npos;)
         text.replace(at, temp.size(), target);
-      std::snprintf(errtext, KEP_ERRMSG_SIZE, "%s", text.c_str());
+      KEPFormatError(errtext, "%s", text.c_str());
     }
     return status;
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ const std::vector<Type>& Types();
 const Type* FindType(const std::string& extension);
 // The type used for a file name's extension: "tif" when it has none.
 std::string TypeOfExtension(const std::string& extension);
+
+// Whether an image of this size may be held: each side within
+// KEPAtelIma::kMaxSide and no more than KEPAtelIma::kMaxPixels in all.
+bool SizeAllowed(std::int64_t width, std::int64_t height);
 
 // Reads `path` as a file of type `extension`. The pixels are replaced only
 // on success.
