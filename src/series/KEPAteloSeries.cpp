@@ -478,13 +478,7 @@ int KEPAteloSeries::CloseAllImages() {
 
 int KEPAteloSeries::CopyMulti(std::span<const int> positions) {
   DeleteListPaste();
-  if (positions.empty() || static_cast<int>(positions.size()) == GetNbrImage()) {
-    for (auto& image : _images) _pasteList.Append(image.get());
-  } else {
-    for (int position : positions) {
-      if (KEPAtelIma* image = GetPosImage(position)) _pasteList.Append(image);
-    }
-  }
+  for (KEPAtelIma* image : ImagesAt(positions)) _pasteList.Append(image);
   UpdateButtons();
   return 0;
 }
@@ -619,21 +613,13 @@ int KEPAteloSeries::DownMulti(std::span<const int> positions) {
 void KEPAteloSeries::UpAction() {
   KEP_TRACE(4, "(KEPAteloSeries::UpAction)\n");
   std::vector<int> selected = GetSelectedPositions();
-  if (selected.size() == 1) {
-    UpSingle(selected.front());
-  } else if (!selected.empty()) {
-    UpMulti(selected);
-  }
+  if (!selected.empty()) UpMulti(selected);
 }
 
 void KEPAteloSeries::DownAction() {
   KEP_TRACE(4, "(KEPAteloSeries::DownAction)\n");
   std::vector<int> selected = GetSelectedPositions();
-  if (selected.size() == 1) {
-    DownSingle(selected.front());
-  } else if (!selected.empty()) {
-    DownMulti(selected);
-  }
+  if (!selected.empty()) DownMulti(selected);
 }
 
 // --- stereo and display ------------------------------------------------------------

@@ -1,5 +1,4 @@
 // The saving policy and the series files.
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -332,11 +331,13 @@ int KEPAteloSeries::InsertSeries(const char* fileName, int select) {
     KEPFormatError(errmsg, "File '%s' is not a series file", path.c_str());
     return 1;
   }
-  if (litnbimages(path.c_str()) < 0) {
+  std::vector<std::string> lines = litimages(path.c_str());
+  // An empty list is either a file without names or one that could not be
+  // read; only then is the file counted to tell which.
+  if (lines.empty() && litnbimages(path.c_str()) < 0) {
     KEPFormatError(errmsg, "Unable to read file %s", path.c_str());
     return 1;
   }
-  std::vector<std::string> lines = litimages(path.c_str());
   // Binary data is refused whole rather than reported line by line.
   for (const std::string& line : lines) {
     if (line.find('\0') != std::string::npos) {
@@ -349,7 +350,7 @@ int KEPAteloSeries::InsertSeries(const char* fileName, int select) {
   for (std::string line : lines) {
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
       line.pop_back();
-    if (line.empty() || line[0] == '#') continue;
+    if (line.empty()) continue;
     if (InsertFileAfter(line.c_str(), after) != 0) {
       _host->DisplayError();
       continue;
