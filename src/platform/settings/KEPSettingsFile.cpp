@@ -103,12 +103,11 @@ bool MatchKey(std::string_view line, std::string_view key, bool firstLine,
   return true;
 }
 
-// The value part of a matched line without its line end ("\n" or "\r\n").
-std::string_view ValueOf(std::string_view line, std::size_t valueStart) {
-  std::string_view value = line.substr(valueStart);
-  if (!value.empty() && value.back() == '\n') value.remove_suffix(1);
-  if (!value.empty() && value.back() == '\r') value.remove_suffix(1);
-  return value;
+// A line without its line end ("\n" or "\r\n").
+std::string_view WithoutLineEnd(std::string_view line) {
+  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
 }
 
 // The file actually written: a settings file that is a symbolic link (say
@@ -158,8 +157,7 @@ int ReadLines(const char* file, bool imagesOnly, std::vector<std::string>* lines
   while (ReadHead(in.get(), head, kListLineLimit, whole)) {
     int last = 0;
     if (!whole) FinishLine(in.get(), nullptr, last);
-    if (!head.empty() && head.back() == '\n') head.pop_back();
-    if (!head.empty() && head.back() == '\r') head.pop_back();
+    head.resize(WithoutLineEnd(head).size());
     if (imagesOnly) {
       if (head.find_first_not_of(" \t") == std::string::npos || head[0] == '#') continue;
     }
@@ -196,7 +194,7 @@ int litfic(const char* key, char* buffer, std::size_t size) {
   while (ReadHead(in.get(), head, kHeadSlack + keyView.size() + size, whole)) {
     std::size_t valueStart;
     if (MatchKey(head, keyView, first, valueStart)) {
-      std::string_view value = ValueOf(head, valueStart);
+      std::string_view value = WithoutLineEnd(std::string_view(head).substr(valueStart));
       std::size_t n = std::min(value.size(), size - 1);
       std::memcpy(buffer, value.data(), n);
       buffer[n] = '\0';
