@@ -15,7 +15,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
