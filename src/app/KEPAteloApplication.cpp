@@ -26,14 +26,13 @@ void KEPAteloApplication::IgnoreTerminalSignals() {
 int KEPAteloApplication::BeginApplication(const KEPAteloCommandLine& line) {
   KEP_TRACE(2, "(KEPAteloApplication::BeginApplication) id '%s' style %#x files %zu",
             line.identifier.c_str(), line.style, line.files.size());
-  _line = line;
-  if (!_line.IsBatch()) IgnoreTerminalSignals();
+  if (!line.IsBatch()) IgnoreTerminalSignals();
 
-  KEPAteloLinkInit(_line.title.c_str());
-  _document = std::make_unique<KEPAteloDocument>("atelo", _line.width, _line.height, _line.files,
-                                                 _line.style);
-  _document->setWindowTitle(QString::fromStdString(_line.title));
-  KEPAteloLinkDeclare(_line.identifier.c_str(), _document.get());
+  KEPAteloLinkInit(line.title.c_str());
+  _document =
+      std::make_unique<KEPAteloDocument>("atelo", line.width, line.height, line.files, line.style);
+  _document->setWindowTitle(QString::fromStdString(line.title));
+  KEPAteloLinkDeclare(line.identifier.c_str(), _document.get());
   return 0;
 }
 

@@ -21,15 +21,11 @@ class KEPAteloApplication : public QObject {
   int BeginApplication(const KEPAteloCommandLine& line);
   int EndApplication();
 
-  const KEPAteloCommandLine& GetCommandLine() const { return _line; }
-  KEPAteloDocument* GetDocument() const { return _document.get(); }
-
   // Ignores SIGHUP, SIGINT and SIGQUIT: a workbench started from a terminal
   // or by the host product must outlive them. Batch runs keep them so that
   // they can be stopped.
   static void IgnoreTerminalSignals();
 
  private:
-  KEPAteloCommandLine _line;
   std::unique_ptr<KEPAteloDocument> _document;
 };

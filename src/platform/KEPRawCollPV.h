@@ -25,7 +25,6 @@ class KEPRawCollPV {
   // pointers that `other` holds.
   void RemoveDuplicates(const KEPRawCollPV* other = nullptr);
   void FillArray(void** array, int count) const;
-  const std::vector<void*>& Items() const { return _items; }
 
  private:
   std::vector<void*> _items;
