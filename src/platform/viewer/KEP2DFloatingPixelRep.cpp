@@ -5,7 +5,7 @@
 KEP2DFloatingPixelRep::KEP2DFloatingPixelRep(const unsigned char* pixels, int width, int height) {
   SetDrawMode(kAboveBackground);
   // Sizes are checked before the copy so that a wild size never allocates.
-  if (pixels && width > 0 && height > 0 && width <= 65535 && height <= 65535) {
+  if (pixels && width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide) {
     std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
     SetOwnedPixels(std::vector<unsigned char>(pixels, pixels + bytes), width, height);
   }

@@ -18,25 +18,19 @@ KEP2DIndicator::~KEP2DIndicator() {
 }
 
 int KEP2DIndicator::AddCallback(Event event, Callback callback) {
-  if (event < kBegin || event > kEnd || !callback) return 0;
-  // One id space over the three events, so that RemoveCallback needs no
-  // event: ids of event e are e + 3 k.
-  int id = _callbacks[event].Add(std::move(callback));
-  return id > 0 ? (id - 1) * 3 + event + 1 : 0;
+  return _callbacks.Add(event, std::move(callback));
 }
 
 bool KEP2DIndicator::RemoveCallback(int id) {
-  if (id <= 0) return false;
-  int event = (id - 1) % 3;
-  return _callbacks[event].Remove((id - 1) / 3 + 1);
+  return _callbacks.Remove(id);
 }
 
 void KEP2DIndicator::RemoveAllCallbacks() {
-  for (auto& list : _callbacks) list.Clear();
+  _callbacks.Clear();
 }
 
 int KEP2DIndicator::GetCallbackCount(Event event) const {
-  return event >= kBegin && event <= kEnd ? _callbacks[event].Size() : 0;
+  return _callbacks.Size(event);
 }
 
 int KEP2DIndicator::AddRepToManipulate(KEP2DRep* rep) {
@@ -69,7 +63,7 @@ void KEP2DIndicator::Deliver(Event event, const KEPMathPoint2Df& viewPoint, KEP2
   _manipulating = event != kEnd;
   KEP_TRACE(6, "(KEP2DIndicator::Deliver) %s %d %g %g", _name.c_str(), static_cast<int>(event),
             viewPoint.x, viewPoint.y);
-  _callbacks[event].Notify(*this, viewPoint);
+  _callbacks.Notify(event, *this, viewPoint);
 }
 
 void KEP2DIndicator::ForgetRep(const KEP2DRep* rep) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/viewer/KEPCallbackList.h"
+#include "platform/viewer/KEPEventCallbacks.h"
 #include "platform/viewer/KEPMathPoint2Df.h"
 #include "platform/viewer/KEPMathTransformation2D.h"
 
@@ -61,7 +61,7 @@ class KEP2DIndicator {
  private:
   QPointer<KEP2DViewer> _viewer;
   std::string _name;
-  KEPCallbackList<KEP2DIndicator&, const KEPMathPoint2Df&> _callbacks[3];
+  KEPEventCallbacks<KEP2DIndicator&, const KEPMathPoint2Df&> _callbacks;
   std::vector<KEP2DRep*> _reps;
   KEPMathPoint2Df _pointer;
   KEP2DRep* _picked = nullptr;

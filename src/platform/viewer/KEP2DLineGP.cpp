@@ -33,14 +33,6 @@ void KEP2DLineGP::Draw(QPainter& painter, const KEP2DViewMapping& mapping, const
 }
 
 QRectF KEP2DLineGP::GetBounds() const {
-  if (_points.size() < 2) return QRectF();
-  std::size_t used = _points.size() & ~std::size_t{1};
-  float x0 = _points[0].x, x1 = x0, y0 = _points[0].y, y1 = y0;
-  for (std::size_t k = 0; k < used; ++k) {
-    x0 = std::min(x0, _points[k].x);
-    x1 = std::max(x1, _points[k].x);
-    y0 = std::min(y0, _points[k].y);
-    y1 = std::max(y1, _points[k].y);
-  }
-  return QRectF(QPointF(x0, y0), QPointF(x1, y1));
+  // An odd last point belongs to no segment.
+  return BoundsOf(std::span(_points).first(_points.size() & ~std::size_t{1}));
 }

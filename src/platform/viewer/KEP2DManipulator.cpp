@@ -33,18 +33,15 @@ void KEP2DManipulator::SetPosition(const KEPMathPoint2Df& position) {
 }
 
 int KEP2DManipulator::AddCallback(Event event, Callback callback) {
-  if (event < kBegin || event > kEnd || !callback) return 0;
-  int id = _callbacks[event].Add(std::move(callback));
-  return id > 0 ? (id - 1) * 3 + event + 1 : 0;
+  return _callbacks.Add(event, std::move(callback));
 }
 
 bool KEP2DManipulator::RemoveCallback(int id) {
-  if (id <= 0) return false;
-  return _callbacks[(id - 1) % 3].Remove((id - 1) / 3 + 1);
+  return _callbacks.Remove(id);
 }
 
 void KEP2DManipulator::RemoveAllCallbacks() {
-  for (auto& list : _callbacks) list.Clear();
+  _callbacks.Clear();
 }
 
 bool KEP2DManipulator::Picks(const KEPMathPoint2Df& viewPoint) const {
@@ -64,7 +61,7 @@ void KEP2DManipulator::Deliver(Event event, const KEPMathPoint2Df& viewPoint) {
     if (event == kEnd) _dragging = false;
   }
   KEP_TRACE(6, "(KEP2DManipulator::Deliver) %s %d", _name.c_str(), static_cast<int>(event));
-  _callbacks[event].Notify(*this);
+  _callbacks.Notify(event, *this);
 }
 
 void KEP2DManipulator::ForgetRep(const KEP2DRep* rep) {

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/viewer/KEPCallbackList.h"
+#include "platform/viewer/KEPEventCallbacks.h"
 #include "platform/viewer/KEPMathPoint2Df.h"
 
 class KEP2DRep;
@@ -58,5 +58,5 @@ class KEP2DManipulator {
   bool _active = true;
   bool _dragging = false;
   KEPMathPoint2Df _pressPointer, _pressPosition;
-  KEPCallbackList<KEP2DManipulator&> _callbacks[3];
+  KEPEventCallbacks<KEP2DManipulator&> _callbacks;
 };

@@ -2,7 +2,6 @@
 
 #include <QPainter>
 #include <QPolygonF>
-#include <algorithm>
 
 #include "platform/viewer/KEP2DViewMapping.h"
 
@@ -30,13 +29,5 @@ void KEP2DPolylineGP::Draw(QPainter& painter, const KEP2DViewMapping& mapping, c
 }
 
 QRectF KEP2DPolylineGP::GetBounds() const {
-  if (_points.empty()) return QRectF();
-  float x0 = _points[0].x, x1 = x0, y0 = _points[0].y, y1 = y0;
-  for (const KEPMathPoint2Df& p : _points) {
-    x0 = std::min(x0, p.x);
-    x1 = std::max(x1, p.x);
-    y0 = std::min(y0, p.y);
-    y1 = std::max(y1, p.y);
-  }
-  return QRectF(QPointF(x0, y0), QPointF(x1, y1));
+  return BoundsOf(_points);
 }

@@ -25,6 +25,11 @@ bool Erase(std::vector<T*>& list, const T* item) {
   list.erase(it);
   return true;
 }
+
+template <class T>
+void AddOnce(std::vector<T*>& list, T* item) {
+  if (item && std::find(list.begin(), list.end(), item) == list.end()) list.push_back(item);
+}
 }  // namespace
 
 KEP2DViewer::KEP2DViewer(QWidget* parent, int width, int height) : QWidget(parent) {
@@ -151,8 +156,8 @@ void KEP2DViewer::EraseFurtive() {
 }
 
 int KEP2DViewer::AddPixelBlock(float x, float y, int nx, int ny, const unsigned char* pixels) {
-  if (!pixels || nx <= 0 || ny <= 0 || nx > 65535 || ny > 65535 || !std::isfinite(x) ||
-      !std::isfinite(y)) {
+  if (!pixels || nx <= 0 || ny <= 0 || nx > KEPCatalog2DImagePixelRep::kMaxSide ||
+      ny > KEPCatalog2DImagePixelRep::kMaxSide || !std::isfinite(x) || !std::isfinite(y)) {
     return -1;
   }
   std::size_t bytes = static_cast<std::size_t>(nx) * static_cast<std::size_t>(ny) * 4;
@@ -189,10 +194,7 @@ void KEP2DViewer::SetBackgroundIndicator(KEP2DIndicator* indicator) {
 }
 
 void KEP2DViewer::RegisterIndicator(KEP2DIndicator* indicator) {
-  if (indicator &&
-      std::find(_indicators.begin(), _indicators.end(), indicator) == _indicators.end()) {
-    _indicators.push_back(indicator);
-  }
+  AddOnce(_indicators, indicator);
 }
 
 void KEP2DViewer::UnregisterIndicator(KEP2DIndicator* indicator) {
@@ -202,10 +204,7 @@ void KEP2DViewer::UnregisterIndicator(KEP2DIndicator* indicator) {
 }
 
 void KEP2DViewer::RegisterManipulator(KEP2DManipulator* manipulator) {
-  if (manipulator &&
-      std::find(_manipulators.begin(), _manipulators.end(), manipulator) == _manipulators.end()) {
-    _manipulators.push_back(manipulator);
-  }
+  AddOnce(_manipulators, manipulator);
 }
 
 void KEP2DViewer::UnregisterManipulator(KEP2DManipulator* manipulator) {
@@ -241,10 +240,7 @@ float KEP2DViewer::FitZoom(float viewWidth, float viewHeight, int width, int hei
 void KEP2DViewer::ViewpointChanged() {
   // Furtive drawings and pixel blocks belong to the old view: a viewpoint
   // change is a redraw.
-  _furtive.clear();
-  _blocks.clear();
-  _blockBytes = 0;
-  update();
+  Redraw();
 }
 
 // --- display modes ----------------------------------------------------------------

@@ -8,10 +8,6 @@
 #include "platform/viewer/KEP2DDrawContext.h"
 #include "platform/viewer/KEPPixelSampling.h"
 
-namespace {
-constexpr int kMaxSide = 65535;
-}
-
 KEPCatalog2DImagePixelRep::KEPCatalog2DImagePixelRep(const unsigned char* pixels, int width,
                                                      int height, float originX, float originY)
     : _originX(originX), _originY(originY) {

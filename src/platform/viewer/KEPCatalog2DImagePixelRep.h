@@ -32,6 +32,8 @@
 class KEPCatalog2DImagePixelRep : public KEP2DRep {
  public:
   enum DrawMode { kNormal = 0, kAboveBackground = 1 };
+  // Largest width or height a buffer may have.
+  static constexpr int kMaxSide = 65535;
 
   KEPCatalog2DImagePixelRep() = default;
   KEPCatalog2DImagePixelRep(const unsigned char* pixels, int width, int height,
