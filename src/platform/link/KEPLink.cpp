@@ -32,6 +32,12 @@ constexpr auto kBatchTime = std::chrono::milliseconds(20);
 
 KEPLink* gHandling = nullptr;
 
+// Waits up to timeoutMs (-1 without end) for `events` on the socket.
+bool PollFor(zmq::socket_t& socket, short events, int timeoutMs) {
+  zmq::pollitem_t item{socket.handle(), 0, events, 0};
+  return zmq::poll(&item, 1, std::chrono::milliseconds(timeoutMs)) > 0;
+}
+
 }  // namespace
 
 struct KEPLink::Incoming {
@@ -187,9 +193,7 @@ int KEPLink::Send(const char* process, const char* message, const KEPLinkPart* p
     auto more = count > 0 ? zmq::send_flags::sndmore : zmq::send_flags::none;
     // Waiting only when the queue is full keeps a poll out of every send.
     while (!peer->socket.send(zmq::buffer(name), more | zmq::send_flags::dontwait)) {
-      zmq::pollitem_t item{peer->socket.handle(), 0, ZMQ_POLLOUT, 0};
-      if (timeoutMs == 0 || zmq::poll(&item, 1, std::chrono::milliseconds(timeoutMs)) == 0)
-        return LNK_ERR_TIMEOUT;
+      if (timeoutMs == 0 || !PollFor(peer->socket, ZMQ_POLLOUT, timeoutMs)) return LNK_ERR_TIMEOUT;
     }
     // Once the first part is queued ZeroMQ takes the rest of the message
     // whole, so the remaining sends cannot be refused for lack of room.
@@ -294,8 +298,7 @@ int KEPLink::ProcessPending(int maxMessages) {
 bool KEPLink::WaitForMessage(int timeoutMs) {
   if (!_router) return false;
   try {
-    zmq::pollitem_t item{_router->handle(), 0, ZMQ_POLLIN, 0};
-    return zmq::poll(&item, 1, std::chrono::milliseconds(timeoutMs)) > 0;
+    return PollFor(*_router, ZMQ_POLLIN, timeoutMs);
   } catch (const zmq::error_t&) {
     return false;
   }
@@ -411,8 +414,7 @@ int KEPLink::ReceiveAnswer(const char* process, std::vector<std::vector<unsigned
   if (found == _peers.end()) return LNK_ERR_NO_ENTRY;
   zmq::socket_t& socket = found->second->socket;
   try {
-    zmq::pollitem_t item{socket.handle(), 0, ZMQ_POLLIN, 0};
-    if (zmq::poll(&item, 1, std::chrono::milliseconds(timeoutMs)) == 0) return LNK_ERR_TIMEOUT;
+    if (!PollFor(socket, ZMQ_POLLIN, timeoutMs)) return LNK_ERR_TIMEOUT;
     std::vector<zmq::message_t> messages;
     if (!zmq::recv_multipart(socket, std::back_inserter(messages), zmq::recv_flags::dontwait))
       return LNK_ERR_TIMEOUT;

@@ -24,7 +24,6 @@ class QSocketNotifier;
 // to the link (0 success, negative failure) and is only traced.
 using KEPLinkCallback = std::function<int()>;
 
-// One part of an outgoing message.
 // One part of an outgoing message. Without `keep` the bytes are copied
 // when sent; with it they are sent as they are and `keep` is held until
 // ZeroMQ has finished with them, which saves a copy of large patches.

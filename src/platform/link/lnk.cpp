@@ -52,41 +52,30 @@ int lnksnd(const char* process, const char* message, const void* body, int& leng
   return status;
 }
 
+// Outside a callback the process's link has no message either, so the
+// reads, the answer and lnkwhy report LNK_ERR_NO_MESSAGE through it.
+
 int lnkrea(int requested, void* buffer, int& received, int& status) {
-  KEPLink* handling = KEPLink::Handling();
-  if (!handling) {
-    received = 0;
-    status = LNK_ERR_NO_MESSAGE;
-  } else {
-    status = handling->Read(requested, buffer, received);
-  }
+  status = Active().Read(requested, buffer, received);
   return status;
 }
 
 int lnkreaview(const void*& data, int& received, int& status) {
-  KEPLink* handling = KEPLink::Handling();
   const unsigned char* bytes = nullptr;
-  received = 0;
-  status = handling ? handling->ReadInPlace(bytes, received) : LNK_ERR_NO_MESSAGE;
+  status = Active().ReadInPlace(bytes, received);
   data = bytes;
   return status;
 }
 
 int lnkwri(const void* body, int& length, int& status) {
-  KEPLink* handling = KEPLink::Handling();
-  status = handling ? handling->Write(body, length) : LNK_ERR_NO_MESSAGE;
+  status = Active().Write(body, length);
   if (status != 0) length = 0;
   return status;
 }
 
 int lnkwhy(int& reason, int& value, char* process, int& value2, int& value3) {
   value = value2 = value3 = 0;
-  KEPLink* handling = KEPLink::Handling();
-  if (!handling) {
-    reason = 0;
-    return LNK_ERR_NO_MESSAGE;
-  }
-  return handling->Why(reason, process);
+  return Active().Why(reason, process);
 }
 
 int lnkclo(const char* process) {
