@@ -10,11 +10,18 @@
 
 #include "link/KEPAteloBridge.h"
 
+namespace {
+// Flushed at once: the terminal shows it even if the workbench then dies.
+void Say(const char* line) {
+  std::fputs(line, stdout);
+  std::fflush(stdout);
+}
+}  // namespace
+
 std::string KEPAteloInterruptPath() {
   const char* home = std::getenv("HOME");
   if (!home || !*home) {
-    std::fputs("VIRDA Visualization Atelo : Can not get home directory\n", stdout);
-    std::fflush(stdout);
+    Say("VIRDA Visualization Atelo : Can not get home directory\n");
     home = "/tmp";
   }
   try {
@@ -27,16 +34,14 @@ std::string KEPAteloInterruptPath() {
 int KEPAteloCreateInterruptFile() {
   std::string path = KEPAteloInterruptPath();
   if (path.empty()) {
-    std::fputs("VIRDA Visualization Atelo : not enough memory to interrupt\n", stdout);
-    std::fflush(stdout);
+    Say("VIRDA Visualization Atelo : not enough memory to interrupt\n");
     return -1;
   }
   // O_TRUNC on an existing file renews its time, which tells a renderer that
   // started after the previous interrupt that this one is new.
   int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
-    std::fputs("VIRDA Visualization Atelo : Can't interrupt Rendering process\n", stdout);
-    std::fflush(stdout);
+    Say("VIRDA Visualization Atelo : Can't interrupt Rendering process\n");
     return -1;
   }
   close(fd);
