@@ -1,5 +1,6 @@
 // Polygons: outline, edge mask, filling and the selection mask.
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 
@@ -38,14 +39,22 @@ void KEPEdgeMask::Mark(std::int64_t x, std::int64_t y) {
 void KEPEdgeMask::TraceEdge(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) {
   const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
   const std::int64_t adx = std::llabs(x1 - x0), ady = std::llabs(y1 - y0);
-  if (y0 == y1) {
-    for (std::int64_t x = x0; x != x1;) {
-      x += sx;
-      Mark(x, y0);
-    }
-    return;
-  }
   std::int64_t x = x0, y = y0, px = x0, py = y0;
+  // (x, y) is the pixel just stepped to, (px, py) the one before it.
+  const auto visit = [&] {
+    if (y == py) {
+      Mark(x, y);
+    } else if (sy > 0) {
+      Flip(x, y);
+    } else {
+      Mark(x, y);
+      Flip(px, py);
+    }
+    px = x;
+    py = y;
+  };
+  // The same stepping as a stroke's line, the first pixel (the previous
+  // edge's last) left out.
   if (adx <= ady) {
     std::int64_t e = ady / 2;
     for (std::int64_t i = 0; i < ady; ++i) {
@@ -55,18 +64,11 @@ void KEPEdgeMask::TraceEdge(std::int64_t x0, std::int64_t y0, std::int64_t x1, s
         x += sx;
       }
       y += sy;
-      if (sy > 0) {
-        Flip(x, y);
-      } else {
-        Mark(x, y);
-        Flip(px, py);
-      }
-      px = x;
-      py = y;
+      visit();
     }
     return;
   }
-  std::int64_t e = adx / 2, lastRow = y0;
+  std::int64_t e = adx / 2;
   for (std::int64_t i = 0; i < adx; ++i) {
     x += sx;
     e += ady;
@@ -74,19 +76,7 @@ void KEPEdgeMask::TraceEdge(std::int64_t x0, std::int64_t y0, std::int64_t x1, s
       e -= adx;
       y += sy;
     }
-    if (y == lastRow) {
-      Mark(x, y);
-    } else {
-      if (sy > 0) {
-        Flip(x, y);
-      } else {
-        Mark(x, y);
-        Flip(px, py);
-      }
-      lastRow = y;
-    }
-    px = x;
-    py = y;
+    visit();
   }
 }
 
@@ -105,6 +95,20 @@ void KEPEdgeMask::Trace(std::span<const int> points) {
 
 namespace {
 
+// (min x, min y, max x, max y) of at least one (x, y) pair.
+template <class T>
+std::array<T, 4> BoxOf(std::span<const T> points) {
+  std::array<T, 4> box = {points[0], points[1], points[0], points[1]};
+  for (std::size_t k = 1; k < points.size() / 2; ++k) {
+    const T x = points[2 * k], y = points[2 * k + 1];
+    if (x < box[0]) box[0] = x;
+    if (y < box[1]) box[1] = y;
+    if (x > box[2]) box[2] = x;
+    if (y > box[3]) box[3] = y;
+  }
+  return box;
+}
+
 // Number of points once trailing copies of the first are dropped (at least 1).
 template <class T>
 std::size_t WithoutClosingCopies(std::span<const T> points) {
@@ -116,12 +120,8 @@ std::size_t WithoutClosingCopies(std::span<const T> points) {
 // Edge mask of an already clipped polygon over its bounding box, which is
 // also the box of the selection mask.
 KEPEdgeMask EdgeMaskOfClipped(std::vector<int>& clipped) {
-  const std::vector<float> asFloats(clipped.begin(), clipped.end());
-  const std::vector<float> box = GetMinMaxOfPointArray(asFloats);
-  const int left = static_cast<int>(box[0]), top = static_cast<int>(box[1]);
-  const int width = static_cast<int>(box[2] - box[0] + 1.0);
-  const int height = static_cast<int>(box[3] - box[1] + 1.0);
-  KEPEdgeMask mask(left, top, width, height);
+  const std::array<int, 4> box = BoxOf(std::span<const int>(clipped));
+  KEPEdgeMask mask(box[0], box[1], box[2] - box[0] + 1, box[3] - box[1] + 1);
   clipped.resize(2 * WithoutClosingCopies(std::span<const int>(clipped)));
   mask.Trace(clipped);
   return mask;
@@ -130,17 +130,9 @@ KEPEdgeMask EdgeMaskOfClipped(std::vector<int>& clipped) {
 }  // namespace
 
 std::vector<float> GetMinMaxOfPointArray(std::span<const float> points) {
-  const std::size_t n = points.size() / 2;
-  if (n < 1) return {};
-  std::vector<float> box = {points[0], points[1], points[0], points[1]};
-  for (std::size_t k = 1; k < n; ++k) {
-    const float x = points[2 * k], y = points[2 * k + 1];
-    if (x < box[0]) box[0] = x;
-    if (y < box[1]) box[1] = y;
-    if (x > box[2]) box[2] = x;
-    if (y > box[3]) box[3] = y;
-  }
-  return box;
+  if (points.size() < 2) return {};
+  const std::array<float, 4> box = BoxOf(points);
+  return std::vector<float>(box.begin(), box.end());
 }
 
 std::vector<unsigned char> MarkPolygonEdges(int width, int height, std::span<const float> points) {
