@@ -8,7 +8,9 @@ namespace {
 
 void EraseMotif(KEPAtelIma& image, int width, int height, const KEPMotifSpans& motif, int x,
                 int y) {
-  motif.ForEachPixel(x, y, width, height, [&](int px, int py) { image.ErasePixel(px, py); });
+  motif.ForEachRow(x, y, width, height, [&](int row, int x0, int x1) {
+    for (int px = x0; px <= x1; ++px) image.ErasePixel(px, row);
+  });
 }
 
 }  // namespace

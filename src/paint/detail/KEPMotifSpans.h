@@ -11,20 +11,6 @@ class KEPMotifSpans {
  public:
   explicit KEPMotifSpans(int thickness);
 
-  // Calls visit(x, y) for every pixel of the motif centred on (cx, cy) that
-  // lies inside width x height, column by column as the table is read.
-  template <class Visit>
-  void ForEachPixel(std::int64_t cx, std::int64_t cy, int width, int height, Visit&& visit) const {
-    for (int i = 0; i < 15; ++i) {
-      const std::int64_t x = cx - 7 + i;
-      if (x < 0 || x >= width || _first[i] > _last[i]) continue;
-      std::int64_t y0 = cy - 7 + _first[i], y1 = cy - 7 + _last[i];
-      if (y0 < 0) y0 = 0;
-      if (y1 >= height) y1 = height - 1;
-      for (std::int64_t y = y0; y <= y1; ++y) visit(static_cast<int>(x), static_cast<int>(y));
-    }
-  }
-
   // Calls run(y, x0, x1) with the inclusive column range of each motif row
   // that lies inside the image: rows are contiguous in the buffer.
   template <class Run>
