@@ -4,6 +4,7 @@
 
 #include "colour/KEPHLSColor.h"
 #include "colour/KEPYIQColor.h"
+#include "colour/detail/YIQMatrix.h"
 
 void KEPRGBColor::ConvertToHLSColor(KEPHLSColor& out) const {
   const float r = _red, g = _green, b = _blue;
@@ -31,8 +32,6 @@ void KEPRGBColor::ConvertToHLSColor(KEPHLSColor& out) const {
 }
 
 void KEPRGBColor::ConvertToYIQColor(KEPYIQColor& out) const {
-  const double r = _red, g = _green, b = _blue;
-  out.Set(static_cast<float>(0.3 * r + 0.59 * g + 0.11 * b),
-          static_cast<float>(0.6 * r - 0.28 * g - 0.32 * b),
-          static_cast<float>(0.21 * r - 0.52 * g + 0.31 * b));
+  const auto [y, i, q] = kep_colour::Apply(kep_colour::kRgbToYiq, _red, _green, _blue);
+  out.Set(y, i, q);
 }

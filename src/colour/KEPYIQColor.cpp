@@ -1,16 +1,14 @@
 #include "colour/KEPYIQColor.h"
 
-#include <array>
 #include <cstdio>
 
 #include "colour/KEPHLSColor.h"
 #include "colour/KEPRGBColor.h"
+#include "colour/detail/YIQMatrix.h"
 
 namespace {
 
-using Matrix = std::array<std::array<double, 3>, 3>;
-
-constexpr Matrix kRgbToYiq = {{{0.3, 0.59, 0.11}, {0.6, -0.28, -0.32}, {0.21, -0.52, 0.31}}};
+using kep_colour::Matrix;
 
 // Inverse by cofactors, worked out once at compile time, so that YIQ to RGB
 // undoes RGB to YIQ to double precision rather than to a rounded table.
@@ -29,16 +27,13 @@ constexpr Matrix Invert(const Matrix& m) {
   return c;
 }
 
-constexpr Matrix kYiqToRgb = Invert(kRgbToYiq);
+constexpr Matrix kYiqToRgb = Invert(kep_colour::kRgbToYiq);
 
 }  // namespace
 
 void KEPYIQColor::ConvertToRGBColor(KEPRGBColor& out) const {
-  const double y = _y, i = _i, q = _q;
-  const auto& m = kYiqToRgb;
-  out.Set(static_cast<float>(m[0][0] * y + m[0][1] * i + m[0][2] * q),
-          static_cast<float>(m[1][0] * y + m[1][1] * i + m[1][2] * q),
-          static_cast<float>(m[2][0] * y + m[2][1] * i + m[2][2] * q));
+  const auto [r, g, b] = kep_colour::Apply(kYiqToRgb, _y, _i, _q);
+  out.Set(r, g, b);
 }
 
 void KEPYIQColor::ConvertToHLSColor(KEPHLSColor&) const {
