@@ -7,16 +7,12 @@
 class KEPShadingStep {
  public:
   KEPShadingStep(float level, const KEPRGBColor& colour, short active)
-      : _level(level),
-        _color(colour.GetRed(), colour.GetGreen(), colour.GetBlue()),
-        _active(active) {}
+      : _level(level), _color(colour), _active(active) {}
 
   float GetLevel() const { return _level; }
   void SetLevel(float level) { _level = level; }
   const KEPRGBColor& GetColor() const { return _color; }
-  void SetColor(const KEPRGBColor& colour) {
-    _color.Set(colour.GetRed(), colour.GetGreen(), colour.GetBlue());
-  }
+  void SetColor(const KEPRGBColor& colour) { _color = colour; }
   short GetActive() const { return _active; }
   void SetActive(short active) { _active = active; }
 
