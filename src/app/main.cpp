@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/KEPAteloApplication.h"
+#include "platform/KEPScript.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
   QApplication toolkit(argc, argv);
   KEPAteloApplication application;
   if (application.BeginApplication(line) != 0) return 1;
+  KEPScript::StartFromEnvironment();
   int status = toolkit.exec();
   application.EndApplication();
   return status;

@@ -480,34 +480,60 @@ void KEPAteloDocument::CloseAllAction() {
 
 void KEPAteloDocument::QuitAction() {
   KEP_TRACE(4, "(KEPAteloDocument::QuitAction) mode %d", _modAff);
+  if (_quitting) return;
   if (_modAff == MODE_RENDER) {
     int answer = KEPPrompt::Ask(
         this,
         {"warnDlg", GetTitle(), "Rendering in progress. Confirm exit?", {" Yes  ", "Cancel"}});
     if (answer == 2) return;
-    // The rendering goes on in the background; only the windows go.
-    _series->hide();
-    if (_messageDialog) _messageDialog->hide();
-    if (_defaultsDialog) _defaultsDialog->hide();
-    hide();
+    // The rendering goes on in the background; only the windows go. The
+    // quit is finished when the rendering ends (RenderEnd), so that no
+    // invisible process stays behind.
+    _quitPending = true;
+    HideAllWindows();
     return;
   }
-  if (_modAff == MODE_PICTURE) {
+  if (_modAff == MODE_PICTURE && !_quitPending) {
     CloseAllAction();
     if (_series->GetNbrImage() > 0) return;
   }
+  FinishQuit();
+}
+
+void KEPAteloDocument::FinishQuit() {
+  KEP_TRACE(4, "(KEPAteloDocument::FinishQuit)");
+  _quitting = true;
+  _quitPending = false;
   _settings.SaveDefaults();
   KEPAteloLinkQuit();
-  if (_quitHandler)
+  if (_quitHandler) {
     _quitHandler();
-  else  // queued, so that a quit during start-up ends the loop once it runs
-    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
-                              Qt::QueuedConnection);
+    return;
+  }
+  // exit(), not quit(): quit() first asks every window to close and gives up
+  // when one refuses, and a close refused here would run Exit again. Queued,
+  // so that a quit during start-up ends the loop once it runs.
+  const int status = _exitStatus;
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(), [status] { QCoreApplication::exit(status); },
+      Qt::QueuedConnection);
+}
+
+void KEPAteloDocument::HideAllWindows() {
+  _series->hide();
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window != this && window->isVisible()) window->hide();
+  hide();
 }
 
 void KEPAteloDocument::closeEvent(QCloseEvent* event) {
   // Closing the window is Exit: it asks about unsaved images, saves the
-  // defaults and tells the renderer, or only hides during a rendering.
+  // defaults and tells the renderer, or only hides during a rendering. Once
+  // the quit is under way the window simply closes.
+  if (_quitting) {
+    event->accept();
+    return;
+  }
   event->ignore();
   QuitAction();
 }

@@ -138,6 +138,7 @@ class KEPAteloDocument : public QMainWindow,
   void CloseAction();
   void CloseAllAction();
   void QuitAction();
+  bool IsQuitPending() const { return _quitPending; }
   void BackgroundAction();
   void OkOpenBackground(const std::string& selected, const std::string& filter);
   void CancelOpenBackground();
@@ -181,6 +182,11 @@ class KEPAteloDocument : public QMainWindow,
   // Unchecks a check item without running its command.
   void UncheckQuietly(const char* name);
   void DropImageRep();
+  // The common end of Exit: defaults saved, renderer and host told, the
+  // event loop left with the exit status.
+  void FinishQuit();
+  // Exit during a rendering: every window goes, the rendering goes on.
+  void HideAllWindows();
   bool IsPictureShown() const;
 
   int _modAff;
@@ -214,5 +220,11 @@ class KEPAteloDocument : public QMainWindow,
   QAction* _fileItems[KEPAteloLastFiles::kSlots] = {nullptr, nullptr, nullptr};
   std::function<void()> _quitHandler;
   int _playbackState = 3;
+  // The quit sequence has run: the window closes for good and Exit is not
+  // run again.
   bool _quitting = false;
+  // Exit was confirmed during a rendering: the program ends with it.
+  bool _quitPending = false;
+  // Status the program ends with (non-zero: a batch run failed its job).
+  int _exitStatus = 0;
 };

@@ -419,10 +419,7 @@ void KEPAteloDocument::RenderPath(int length, const char* fileName) {
 void KEPAteloDocument::RenderEnd() {
   KEP_TRACE(4, "(KEPAteloDocument::RenderEnd)");
   if (_modAff == MODE_RENDER_VISU_OFF) {
-    if (!_quitting) {
-      _quitting = true;
-      QuitAction();
-    }
+    if (!_quitting) FinishQuit();
     return;
   }
   // The rendering is over even when its image did not survive it.
@@ -433,4 +430,6 @@ void KEPAteloDocument::RenderEnd() {
   }
   _renderImage = nullptr;
   SetBtnSensitivity(FindAction("interruptItem"), INSENSITIVE);
+  // Exit was confirmed while this rendering ran.
+  if (_quitPending && !_quitting) FinishQuit();
 }

@@ -198,7 +198,7 @@ TEST_F(DocumentTest, ExitWithAnUnsavedImageWhosePromptIsCancelledKeepsRunning) {
   EXPECT_EQ(quits, 1);
 }
 
-TEST_F(DocumentTest, ExitDuringARenderingOnlyHidesTheWindows) {
+TEST_F(DocumentTest, ExitDuringARenderingHidesTheWindowsUntilTheRenderingEnds) {
   KEPAteloDocument& doc = Make();
   doc.RenderNew("", 1, 0, 4, 4);
   EXPECT_EQ(doc.GetModeAff(), KEPAteloDocument::MODE_RENDER);
@@ -209,9 +209,9 @@ TEST_F(DocumentTest, ExitDuringARenderingOnlyHidesTheWindows) {
   EXPECT_FALSE(doc.isVisible());
   EXPECT_EQ(quits, 0);
   EXPECT_EQ(Prompt().asked.at(0).text, "Rendering in progress. Confirm exit?");
-  // Not even the end of the rendering ends the program.
+  // The program ends with the rendering, not before.
   doc.RenderEnd();
-  EXPECT_EQ(quits, 0);
+  EXPECT_EQ(quits, 1);
 }
 
 // --- render reception ----------------------------------------------------------------

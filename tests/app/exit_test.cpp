@@ -1,0 +1,78 @@
+// Exit as the user does it, in the real program: the menu item, the
+// shortcut's action and the window's close button, and Exit during a
+// rendering, which ends the program once the rendering ends.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <filesystem>
+#include <thread>
+
+#include "image/KEPAtelIma.h"
+#include "platform/KEPErrmsg.h"
+#include "support/AteloProcess.h"
+#include "support/TempDir.h"
+
+namespace {
+
+int Count(const std::string& text, const std::string& what) {
+  int count = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+    ++count;
+  return count;
+}
+
+class Exit : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"one.png", "two.png"}) {
+      KEPAtelIma image(dir.File(name).c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
+      ASSERT_EQ(image.AllocatePixels(8, 6), 0);
+      char error[KEP_ERRMSG_SIZE] = {0};
+      ASSERT_EQ(image.SaveImage(0, error, 0), 0) << error;
+    }
+    atelo.Environment().insert("ATELO_TRACE", "2");
+  }
+
+  // The program ended by itself, once, with the defaults written once.
+  void ExpectCleanEnd() {
+    EXPECT_FALSE(atelo.Crashed()) << atelo.Err();
+    EXPECT_EQ(atelo.ExitCode(), 0) << atelo.Err();
+    EXPECT_EQ(Count(atelo.Err(), "(KEPAteloSettings::SaveDefaults)"), 1) << atelo.Err();
+    EXPECT_NE(ReadWholeFile(dir.File(".virda_atelo.env")).find("EDIT_TOOLBAR="), std::string::npos);
+  }
+
+  TempDir dir;
+  AteloProcess atelo{dir.Path()};
+};
+
+TEST_F(Exit, TheMenuItemEndsTheProgram) {
+  ASSERT_TRUE(atelo.Run({"one.png", "two.png"}, {"trigger exitItem"}, 20000)) << atelo.Log();
+  ExpectCleanEnd();
+}
+
+TEST_F(Exit, ClosingTheWindowEndsTheProgram) {
+  ASSERT_TRUE(atelo.Run({"one.png"}, {"close atelo"}, 20000)) << atelo.Log();
+  ExpectCleanEnd();
+}
+
+TEST_F(Exit, DuringARenderingTheProgramEndsWithTheRendering) {
+  ASSERT_TRUE(atelo.Start({"-id", "DISP_EXT"}, {"waitfor enabled interruptItem", "answer 1",
+                                                "trigger exitItem", "log asked"}));
+  for (int i = 0; i < 200 && !std::filesystem::exists(dir.File("lnk/DISP_EXT")); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  QProcess renderer;
+  renderer.setProcessEnvironment(atelo.Environment());
+  renderer.start(QString::fromStdString(AteloProcess::Program("atelo-render")),
+                 {"-id", "DISP_EXT", "--size", "64x64", "--patch", "8", "--delay", "15", "--frames",
+                  "2", "--quiet"});
+  ASSERT_TRUE(renderer.waitForFinished(60000));
+  EXPECT_EQ(renderer.exitCode(), 0) << renderer.readAllStandardError().toStdString();
+  ASSERT_TRUE(atelo.WaitForEnd(20000)) << atelo.Log();
+  const std::string log = atelo.Log();
+  EXPECT_NE(log.find("ask warnDlg \"Rendering in progress. Confirm exit?\" -> 1"),
+            std::string::npos)
+      << log;
+  ExpectCleanEnd();
+}
+
+}  // namespace
