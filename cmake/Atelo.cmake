@@ -5,9 +5,19 @@ function(atelo_library folder)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
-  add_library(atelo_${folder} STATIC ${sources})
-  target_include_directories(atelo_${folder} PUBLIC ${CMAKE_SOURCE_DIR}/src)
-  target_link_libraries(atelo_${folder} PUBLIC ${ARG_DEPS})
+  list(FILTER sources INCLUDE REGEX "\\.cpp$")
+  if(sources)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS
+         ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    add_library(atelo_${folder} STATIC ${sources})
+    target_include_directories(atelo_${folder} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(atelo_${folder} PUBLIC ${ARG_DEPS})
+  else()
+    # A folder of headers only, so far.
+    add_library(atelo_${folder} INTERFACE)
+    target_include_directories(atelo_${folder} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(atelo_${folder} INTERFACE ${ARG_DEPS})
+  endif()
 endfunction()
 
 # atelo_test(<name> SOURCES <files...> DEPS <targets...> [TIMEOUT s])

@@ -43,16 +43,6 @@ std::string ExtensionOrTif(const std::string& name) {
 const char* const kLastFileKeys[KEPAteloLastFiles::kSlots] = {"LAST_FILE1", "LAST_FILE2",
                                                               "LAST_FILE3"};
 
-// "&" before the mnemonic letter, so that Qt underlines it.
-QString WithMnemonic(const char* label, char mnemonic) {
-  QString text = QString::fromUtf8(label);
-  if (!mnemonic) return text;
-  int at = text.indexOf(QChar(mnemonic));
-  if (at < 0) at = text.indexOf(QChar(mnemonic), 0, Qt::CaseInsensitive);
-  if (at >= 0) text.insert(at, '&');
-  return text;
-}
-
 }  // namespace
 
 KEPAteloDocument::KEPAteloDocument(const char* name, int width, int height,
@@ -146,150 +136,11 @@ KEPAteloDocument::~KEPAteloDocument() {
   _viewerIndicator.reset();
 }
 
-// --- menus ----------------------------------------------------------------------
-
-QAction* KEPAteloDocument::AddItem(QMenu* menu, const char* name, const char* label,
-                                   const char* help, char mnemonic, const QKeySequence& accelerator,
-                                   void (KEPAteloDocument::*slot)()) {
-  auto* action = menu->addAction(WithMnemonic(label, mnemonic));
-  action->setObjectName(name);
-  action->setStatusTip(help);
-  action->setToolTip(help);
-  if (!accelerator.isEmpty()) action->setShortcut(accelerator);
-  if (slot) connect(action, &QAction::triggered, this, [this, slot] { (this->*slot)(); });
-  _actions[name] = action;
-  return action;
-}
-
-void KEPAteloDocument::CreateMenuBar() {
-  menuBar()->setObjectName("menuBar");
-  auto subMenu = [this](const char* name, const char* label, char mnemonic) {
-    QMenu* menu = menuBar()->addMenu(WithMnemonic(label, mnemonic));
-    menu->setObjectName(name);
-    return menu;
-  };
-  const QKeySequence none;
-  using D = KEPAteloDocument;
-
-  _fileMenu = subMenu("fileSubMenu", "File", 'F');
-  AddItem(_fileMenu, "newItem", "New...", "Create New Image", 'N', QKeySequence("Ctrl+N"),
-          &D::NewAction);
-  AddItem(_fileMenu, "openItem", "Open...", "Open Image Files", 'O', QKeySequence("Ctrl+O"),
-          &D::OpenAction);
-  AddItem(_fileMenu, "closeItem", "Close", "Close Current Image", 'C', none, &D::CloseAction);
-  AddItem(_fileMenu, "closeAllItem", "Close All", "Close All Images", 'l', none,
-          &D::CloseAllAction);
-  _fileMenu->addSeparator()->setObjectName("separatorItem");
-  AddItem(_fileMenu, "saveItem", "Save", "Save Current Image", 'S', QKeySequence("Ctrl+S"),
-          &D::SaveAction);
-  QAction* saveAs = AddItem(_fileMenu, "saveAsItem", "Save As...",
-                            "Save Current Image With New Name", 'A', none, nullptr);
-  connect(saveAs, &QAction::triggered, this, [this] { SaveAsAction(2); });
-  AddItem(_fileMenu, "saveAllItem", "Save All", "Save All Images", 'v', none, &D::SaveAllAction);
-  _fileMenu->addSeparator()->setObjectName("separatorItem1");
-  AddItem(_fileMenu, "printItem", "Print...", "Print Current Image", 'P', QKeySequence("Ctrl+P"),
-          nullptr);
-  AddItem(_fileMenu, "printManagerItem", "Printer Setup...", "Printer Setup", 'u',
-          QKeySequence("Ctrl+U"), nullptr);
-  AddItem(_fileMenu, "shellPrintItem", "Shell Print...", "Print Current Image Via Shell", 'h',
-          QKeySequence("Ctrl+H"), nullptr);
-  // Printing arrives with its own windows; until then its items stay grey.
-  SetSensitive(
-      {FindAction("printItem"), FindAction("printManagerItem"), FindAction("shellPrintItem")},
-      false);
-  _fileMenu->addSeparator()->setObjectName("separatorItem2");
-  AddItem(_fileMenu, "exitItem", "Exit", "Exit Program", 'x', QKeySequence("Ctrl+Q"),
-          &D::QuitAction);
-  for (int slot = 1; slot <= KEPAteloLastFiles::kSlots; ++slot) SetLastFileItem(slot);
-
-  QMenu* view = subMenu("viewSubMenu", "View", 'V');
-  QAction* background = AddItem(view, "BackgroundItem", "Background...",
-                                "Show/Hide Background Image", 'B', none, &D::BackgroundAction);
-  background->setCheckable(true);
-  view->addSeparator()->setObjectName("separatorItem5");
-  QAction* fit = AddItem(view, "fitItem", "Fit to Window", "Fit Image To Window", 'W',
-                         QKeySequence("Ctrl+W"), &D::FitAction);
-  fit->setCheckable(true);
-  fit->setChecked(true);
-  AddItem(view, "reframeItem", "Reframe", "Restore Initial Viewpoint", 'R', QKeySequence("Ctrl+R"),
-          &D::ReframeAction);
-  view->addSeparator()->setObjectName("separatorItem8");
-  AddItem(view, "seriesItem", "Series...", "Show List Of Loaded Images", 'e',
-          QKeySequence("Ctrl+E"), &D::SeriesAction);
-  AddItem(view, "messageItem", "Messages...", "Show Messages Window", 'M', QKeySequence("Ctrl+M"),
-          &D::MessageAction);
-
-  QMenu* process = subMenu("processSubMenu", "Process", 'P');
-  AddItem(process, "interruptItem", "Interrupt", "Interrupt Rendering", 'I',
-          QKeySequence("Ctrl+Esc"), &D::InterruptAction);
-
-  QMenu* settings = subMenu("settingsSubMenu", "Settings", 'S');
-  AddItem(settings, "defaultsItem", "Defaults...", "Modify Defaults Setup", 'D', none,
-          &D::DefaultsAction);
-}
-
-QAction* KEPAteloDocument::FindAction(const char* name) const {
-  auto it = _actions.find(name);
-  return it == _actions.end() ? nullptr : it->second;
-}
-
-void KEPAteloDocument::SetSensitive(std::initializer_list<QAction*> actions, bool sensitive) {
-  for (QAction* action : actions) {
-    if (action) action->setEnabled(sensitive);
-  }
-}
-
-void KEPAteloDocument::UncheckQuietly(const char* name) {
-  if (QAction* item = FindAction(name)) {
-    QSignalBlocker quiet(item);
-    item->setChecked(false);
-  }
-}
-
 std::string KEPAteloDocument::DirectoryOf(const std::string& name) {
   std::string directory, base, suffix, extension;
   int number = 0;
   litelements(name.c_str(), directory, base, number, suffix, extension);
   return directory;
-}
-
-void KEPAteloDocument::SetBtnSensitivity(QAction* button, int sensitivity) {
-  if (button) button->setEnabled(sensitivity == SENSITIVE);
-}
-
-void KEPAteloDocument::SetLastFileItem(int slot) {
-  static const char* const kItems[] = {"file1Item", "file2Item", "file3Item"};
-  QAction*& item = _fileItems[slot - 1];
-  const std::string& name = _lastFiles.Get(slot);
-  if (name.empty()) {
-    if (item) {
-      _actions.erase(kItems[slot - 1]);
-      // It may be the item whose own notification is running.
-      _fileMenu->removeAction(item);
-      item->deleteLater();
-      item = nullptr;
-    }
-    return;
-  }
-  if (!item) {
-    if (!_lastFileSeparator) {
-      _lastFileSeparator = _fileMenu->addSeparator();
-      _lastFileSeparator->setObjectName("separatorItem4");
-    }
-    // Items stay in slot order whichever is created first.
-    QAction* before = nullptr;
-    for (int later = slot + 1; later <= KEPAteloLastFiles::kSlots && !before; ++later)
-      before = _fileItems[later - 1];
-    item = new QAction(_fileMenu);
-    _fileMenu->insertAction(before, item);
-    item->setObjectName(kItems[slot - 1]);
-    item->setStatusTip("Open File");
-    item->setShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_0 + slot)));
-    connect(item, &QAction::triggered, this, [this, slot] { LastFileAction(slot); });
-    _actions[kItems[slot - 1]] = item;
-  }
-  // A "&" of the name is text, not a mnemonic.
-  item->setText(QString("&%1: %2").arg(slot).arg(QString::fromStdString(name).replace("&", "&&")));
 }
 
 // --- files ------------------------------------------------------------------------
@@ -457,13 +308,6 @@ void KEPAteloDocument::OkSave(const std::vector<std::string>& selected, const st
   UpdateImage();
 }
 
-void KEPAteloDocument::NewAction() {
-  // Blank images are made by the set-size dialog, which comes with the
-  // geometric operations; until then New says so instead of doing nothing.
-  KEPFormatError(errmsg, "New images are not available in this version.");
-  DisplayError();
-}
-
 void KEPAteloDocument::CloseAction() {
   KEP_TRACE(4, "(KEPAteloDocument::CloseAction)");
   PauseSelection();
@@ -595,8 +439,4 @@ void KEPAteloDocument::RenderMessage(int length, const char* text) {
   }
   if (!_messageDialog) _messageDialog = std::make_unique<KEPAteloMessage>(this);
   _messageDialog->AddMessage(std::string(text, size).c_str());
-}
-
-void KEPAteloDocument::PromptIfOddImageNumber(int) {
-  // Stereo viewing comes with the view commands; without it no count is odd.
 }

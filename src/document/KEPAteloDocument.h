@@ -10,7 +10,7 @@
 
 #include "document/KEPAteloLastFiles.h"
 #include "link/KEPAteloRenderTarget.h"
-#include "series/KEPAteloSeriesHost.h"
+#include "series/KEPAteloDocumentHost.h"
 #include "settings/KEPAteloSettings.h"
 
 class KEP2DIndicator;
@@ -28,8 +28,17 @@ class QMenu;
 // images, the viewer that shows the current one, the menus, the secondary
 // windows and the user's defaults. The renderer drives it through its
 // Render operations, the user through its commands.
+//
+// Its operations live in one file per command family: KEPAteloDocument.cpp
+// (construction, file commands, Exit), KEPAteloDocumentMenus.cpp (the menu
+// bar), KEPAteloDocumentRender.cpp (display and render reception),
+// KEPAteloDocumentEdit.cpp (undo, clipboard, selection, geometry),
+// KEPAteloDocumentTools.cpp (drawing and selection tools, draw toolbar),
+// KEPAteloDocumentView.cpp (view commands, stereo, playback, logo),
+// KEPAteloDocumentEffects.cpp (the effect windows) and
+// KEPAteloDocumentOutput.cpp (printing, information and help windows).
 class KEPAteloDocument : public QMainWindow,
-                         public KEPAteloSeriesHost,
+                         public KEPAteloDocumentHost,
                          public KEPAteloRenderTarget {
   Q_OBJECT
 
@@ -60,9 +69,13 @@ class KEPAteloDocument : public QMainWindow,
 
   // --- display ------------------------------------------------------------------
   void ConfigDisplay(int mode);
-  KEPAtelIma* GetPosImage(int position) const;
-  int GetNbrImage() const;
-  bool DisplayImage(KEPAtelIma* image, bool fit);
+  KEPAtelIma* GetPosImage(int position) const override;
+  int GetNbrImage() const override;
+  bool DisplayImage(KEPAtelIma* image, bool fit) override;
+  void RedisplayImage(KEPAtelIma* image) override;
+  void RedisplayImageRect(KEPAtelIma* image, int x, int y, int width, int height) override;
+  void SetBusyCursor(bool busy) override;
+  void SetStatusText(const std::string& text) override;
   void AddAndDisplayImage(KEPAtelIma* image);
   KEPCatalog2DImagePixelRep* CreateImageRep(KEPAtelIma* image);
   void UpdateImage() override;
@@ -90,7 +103,7 @@ class KEPAteloDocument : public QMainWindow,
   // --- settings -----------------------------------------------------------------
   KEPAteloSettings& Settings() { return _settings; }
   int GetModeAff() const override { return _modAff; }
-  void GetVisuSize(int& width, int& height) const;
+  void GetVisuSize(int& width, int& height) const override;
   void SetVisuSize(int width, int height);
   int GetSaveMode() const { return _settings.GetSaveMode(); }
   void SetSaveMode(int mode) { _settings.SetSaveMode(mode); }
@@ -111,7 +124,7 @@ class KEPAteloDocument : public QMainWindow,
   void SetSplitMode(int mode) { _settings.SetSplitMode(mode); }
   std::int64_t GetSplitSize() const override { return _settings.GetSplitSize(); }
   void SetSplitSize(std::int64_t bytes) { _settings.SetSplitSize(bytes); }
-  int GetPrintTimeout() const { return _settings.GetPrintTimeout(); }
+  int GetPrintTimeout() const override { return _settings.GetPrintTimeout(); }
   int GetMergeLogoMode() const override { return _settings.GetMergeLogoMode(); }
   void SetMergeLogoMode(int mode) { _settings.SetMergeLogoMode(mode); }
 
@@ -121,10 +134,9 @@ class KEPAteloDocument : public QMainWindow,
   void LinkImageToViewer(KEPAtelIma* image) override;
   void RemoveImageRep(KEPAtelIma* image) override;
   void ImageDeleted(KEPAtelIma* image) override;
-  bool IsStereoActivate() const override { return false; }
-  void PromptIfOddImageNumber(int count) override;
+  bool OpenSplitDialog(KEPAtelIma* image, int position) override;
 
-  // --- commands -------------------------------------------------------------------
+  // --- file commands (KEPAteloDocument.cpp) ------------------------------------------
   void NewAction();
   void OpenAction() override;
   void OkOpen(const std::vector<std::string>& selected, const std::string& filter);
@@ -143,19 +155,78 @@ class KEPAteloDocument : public QMainWindow,
   void OkOpenBackground(const std::string& selected, const std::string& filter);
   void CancelOpenBackground();
   void RemoveBackground();
-  void FitAction();
-  void ReframeAction();
-  void Reframe(float x, float y, float zoom);
   void SeriesAction();
   void MessageAction();
   void DefaultsAction();
   void InterruptAction();
-  void PauseSelection() {}
+
+  // --- edit: undo, clipboard, selection, geometry (KEPAteloDocumentEdit.cpp) ----------
+  void SaveImageForUndo(KEPAtelIma* image, int eraseStyle) override;
+  void UndoAction();
+  void RedoAction();
+  // clientData 0: the selection; 1: the whole image.
+  void CopyAction(int clientData);
+  void CutAction();
+  // clientData 0: Paste; 1: Special Paste.
+  void PasteAction(int clientData);
+  const unsigned char* GetSelectionMasque(int& x, int& y, int& width, int& height) const override;
+  int GetSelZoneSide() const override;
+  void SelZoneSideAction();
+  void CropAction();
+  // code: 0x40000 and 0x80000 quarter turns, 0x100000 and 0x200000 flips.
+  void ManipsAction(int code);
+  void SetSizeAction();
+
+  // --- tools (KEPAteloDocumentTools.cpp) -------------------------------------------
+  void GetDrawParams(int& thickness, float& blend, int& radius, int& density) const override;
+  void SetDrawParams(int thickness, float blend, int radius, int density) override;
+  void GetColor(int& red, int& green, int& blue, int& alpha) const override;
+  void SetColor(int red, int green, int blue, int alpha) override;
+  int GetCurrentTool() const override;
+  void SetToolCallbacks(int code) override;
+  void SetColorOrLight(int flag) override;
+  int GetColorOrLight() const override;
+  void ToolsSetupAction();
+  void ColorAction();
+
+  // --- view, stereo, playback, logo (KEPAteloDocumentView.cpp) ------------------------
+  void FitAction();
+  void ReframeAction();
+  void Reframe(float x, float y, float zoom);
+  void FullScreenAction();
+  void GridAction();
+  void StereoAction();
+  bool IsStereoActivate() const override;
+  void PromptIfOddImageNumber(int count) override;
+  void ToggleEditAction();
+  void TogglePlaybackAction();
+  void ToggleDrawAction();
+  void LogoAction();
+  void LogoSetupAction();
+  // Stops playback (direction 3) and redisplays the current image.
+  void PauseSelection();
+
+  // --- effects (KEPAteloDocumentEffects.cpp) ---------------------------------------
+  void ComposeAction();
+  void LisseAction();
+  void BlurAction();
+  void LightAction();
+  void GlowAction();
+  void LuminosityAction();
+
+  // --- output: printing, information, help (KEPAteloDocumentOutput.cpp) ---------------
+  void PrintAction();
+  void PrinterSetupAction();
+  void ShellPrintAction();
+  void InfoAction();
+  void FormatsAction();
+  void ContentsAction();
+  void InterfaceAction();
 
   // --- parts for tests and dialogs --------------------------------------------------
-  KEPAteloSeries* GetSeries() const { return _series.get(); }
-  KEP2DViewer* GetViewer() const { return _viewer; }
-  KEP2DIndicator* GetViewerIndicator() const { return _viewerIndicator.get(); }
+  KEPAteloSeries* GetSeries() const override { return _series.get(); }
+  KEP2DViewer* GetViewer() const override { return _viewer; }
+  KEP2DIndicator* GetViewerIndicator() const override { return _viewerIndicator.get(); }
   KEPAteloMessage* GetMessageDialog() const { return _messageDialog.get(); }
   QAction* FindAction(const char* name) const;
   QString GetStatusText() const;
@@ -165,12 +236,21 @@ class KEPAteloDocument : public QMainWindow,
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // --- menus (KEPAteloDocumentMenus.cpp) ---------------------------------------------
   void CreateMenuBar();
   QAction* AddItem(QMenu* menu, const char* name, const char* label, const char* help,
-                   char mnemonic, const QKeySequence& accelerator,
-                   void (KEPAteloDocument::*slot)());
+                   char mnemonic, const QKeySequence& accelerator, std::function<void()> operation);
+  QAction* AddCheckItem(QMenu* menu, const char* name, const char* label, const char* help,
+                        char mnemonic, const QKeySequence& accelerator,
+                        std::function<void()> operation);
   void SetSensitive(std::initializer_list<QAction*> actions, bool sensitive);
   void SetLastFileItem(int slot);
+  // Unchecks a check item without running its command.
+  void UncheckQuietly(const char* name);
+  // Says that a command is not built yet (errmsg and DisplayError).
+  void NotAvailable(const char* command);
+
+  // --- files and display (KEPAteloDocument.cpp, KEPAteloDocumentRender.cpp) -----------
   // Start directory and filter of a file box from the defaults.
   std::string FileBoxDirectory(const char* key, bool save) const;
   std::string FileBoxFilter() const;
@@ -179,8 +259,6 @@ class KEPAteloDocument : public QMainWindow,
   static std::string CompleteExtension(const std::string& name, const std::string& filter);
   // The directory of a file name, with its trailing "/" ("" without one).
   static std::string DirectoryOf(const std::string& name);
-  // Unchecks a check item without running its command.
-  void UncheckQuietly(const char* name);
   void DropImageRep();
   // The common end of Exit: defaults saved, renderer and host told, the
   // event loop left with the exit status.
@@ -219,7 +297,6 @@ class KEPAteloDocument : public QMainWindow,
   QAction* _lastFileSeparator = nullptr;
   QAction* _fileItems[KEPAteloLastFiles::kSlots] = {nullptr, nullptr, nullptr};
   std::function<void()> _quitHandler;
-  int _playbackState = 3;
   // The quit sequence has run: the window closes for good and Exit is not
   // run again.
   bool _quitting = false;
@@ -227,4 +304,28 @@ class KEPAteloDocument : public QMainWindow,
   bool _quitPending = false;
   // Status the program ends with (non-zero: a batch run failed its job).
   int _exitStatus = 0;
+
+  // --- edit state ----------------------------------------------------------------------
+  // Selection mask: one byte per pixel of its rectangle (0 inside the drawn
+  // shape, 1 outside), empty without a selection.
+  std::vector<unsigned char> _selectionMask;
+  int _maskX = 0, _maskY = 0, _maskWidth = 0, _maskHeight = 0;
+  signed char _side = 0;
+
+  // --- tools state ---------------------------------------------------------------------
+  int _currentTool = 0;
+  int _thickness = 0;
+  float _blend = 0.0f;
+  int _sprayRadius = 10;
+  int _sprayDensity = 12;
+  int _color[4] = {0, 0, 0, 255};
+  int _colorOrLight = 0;
+
+  // --- view state ----------------------------------------------------------------------
+  // Playback direction: 1 backward, 2 forward, 3 stopped.
+  int _playbackState = 3;
+
+  // --- effects state -------------------------------------------------------------------
+
+  // --- output state --------------------------------------------------------------------
 };

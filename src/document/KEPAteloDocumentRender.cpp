@@ -1,5 +1,6 @@
 // Showing images in the viewer and receiving them from the renderer.
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <cmath>
 #include <cstdio>
@@ -166,6 +167,39 @@ void KEPAteloDocument::UpdateImage() {
   }
 }
 
+void KEPAteloDocument::RedisplayImage(KEPAtelIma* image) {
+  if (!image || image != _repImage || !_imageRep) return;
+  int width = 0, height = 0;
+  image->GetSize(width, height);
+  RedisplayImageRect(image, 0, 0, width, height);
+}
+
+void KEPAteloDocument::RedisplayImageRect(KEPAtelIma* image, int x, int y, int width, int height) {
+  if (!image || image != _repImage || !_imageRep) return;
+  // The representation shows the buffer in place; a buffer that was
+  // replaced (or resized) needs it rebuilt.
+  int shownWidth = 0, shownHeight = 0, imageWidth = 0, imageHeight = 0;
+  _imageRep->GetSize(shownWidth, shownHeight);
+  image->GetSize(imageWidth, imageHeight);
+  if (_imageRep->GetPixels() != image->GetPixels() || shownWidth != imageWidth ||
+      shownHeight != imageHeight) {
+    DisplayImage(image, false);
+    return;
+  }
+  _imageRep->UpdatePatch(x, y, width, height);
+}
+
+void KEPAteloDocument::SetBusyCursor(bool busy) {
+  if (busy)
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  else if (QApplication::overrideCursor())
+    QApplication::restoreOverrideCursor();
+}
+
+void KEPAteloDocument::SetStatusText(const std::string& text) {
+  if (_status) _status->setText(QString::fromStdString(text));
+}
+
 QString KEPAteloDocument::GetStatusText() const {
   return _status ? _status->text() : QString();
 }
@@ -190,23 +224,6 @@ void KEPAteloDocument::ResizeAction() {
   SetVisuSize(static_cast<int>(width), static_cast<int>(height));
   QAction* fitItem = FindAction("fitItem");
   if (fitItem && fitItem->isChecked()) DisplayImage(_series->GetCurImage(), true);
-}
-
-void KEPAteloDocument::Reframe(float x, float y, float zoom) {
-  if (!_viewer) return;
-  _viewer->Reframe(KEPMathPoint2Df(x, y), zoom);
-}
-
-void KEPAteloDocument::FitAction() {
-  QAction* fitItem = FindAction("fitItem");
-  if (fitItem && !fitItem->isChecked()) Reframe(0.0f, 0.0f, 1.0f);
-  DisplayImage(_series->GetCurImage(), true);
-}
-
-void KEPAteloDocument::ReframeAction() {
-  Reframe(0.0f, 0.0f, 1.0f);
-  UncheckQuietly("fitItem");
-  if (_viewer) _viewer->Redraw();
 }
 
 // --- background ---------------------------------------------------------------------
