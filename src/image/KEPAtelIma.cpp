@@ -9,6 +9,7 @@
 #include <new>
 
 #include "image/KEPImageFile.h"
+#include "image/KEPImageMemory.h"
 #include "image/KEPImagePixels.h"
 #include "platform/KEPClock.h"
 #include "platform/KEPErrmsg.h"
@@ -75,10 +76,18 @@ KEPAtelIma::KEPAtelIma(const KEPAtelIma& other)
       _stereoSide(other._stereoSide) {
   // The stereo partner and the undo copy belong to the original.
   KEP_TRACE(2, "(KEPAtelIma::KEPAtelIma) copy of '%s'", _name.c_str());
+  UpdateHeldBytes();
 }
 
 KEPAtelIma::~KEPAtelIma() {
   KEP_TRACE(2, "(KEPAtelIma::~KEPAtelIma) '%s'", _name.c_str());
+  KEPImageMemory::Adjust(-static_cast<std::int64_t>(_heldBytes));
+}
+
+void KEPAtelIma::UpdateHeldBytes() {
+  const std::uint64_t held = _pixels.capacity() + _undoPixels.capacity();
+  KEPImageMemory::Adjust(static_cast<std::int64_t>(held) - static_cast<std::int64_t>(_heldBytes));
+  _heldBytes = held;
 }
 
 // --- frame parts -----------------------------------------------------------
@@ -175,14 +184,17 @@ void KEPAtelIma::GetSize(int& width, int& height) const {
 
 int KEPAtelIma::AllocatePixels(int width, int height) {
   if (!SizeAllowed(width, height)) return 1;
+  const std::size_t bytes = KEPImagePixels::BufferSize(width, height);
+  if (bytes > _pixels.capacity() && !KEPImageMemory::Reserve(bytes - _pixels.capacity())) return 3;
   try {
-    std::vector<unsigned char> pixels(KEPImagePixels::BufferSize(width, height), 0);
+    std::vector<unsigned char> pixels(bytes, 0);
     _pixels.swap(pixels);
   } catch (const std::bad_alloc&) {
     return 2;
   }
   _width = width;
   _height = height;
+  UpdateHeldBytes();
   return 0;
 }
 
@@ -216,6 +228,7 @@ void KEPAtelIma::ReplacePixels(std::vector<unsigned char>&& pixels, const int* s
   _pixels = std::move(pixels);
   _width = width;
   _height = height;
+  UpdateHeldBytes();
 }
 
 int KEPAtelIma::Resample(int quality, int newWidth, int newHeight,
@@ -253,7 +266,16 @@ int KEPAtelIma::LoadPixels(int& width, int& height, char* errtext) {
   std::vector<unsigned char> pixels;
   int w = 0, h = 0;
   if (int status = KEPImageFile::Read(_name, type, pixels, w, h, errtext)) return status;
+  if (pixels.size() > _pixels.capacity() &&
+      !KEPImageMemory::Reserve(pixels.size() - _pixels.capacity())) {
+    KEPFormatError(
+        errtext,
+        "Not enough memory for image '%s' (%d x %d): close images or raise ATELO_MEMORY_MB",
+        _name.c_str(), w, h);
+    return 3;
+  }
   _pixels.swap(pixels);
+  UpdateHeldBytes();
   _width = width = w;
   _height = height = h;
   _saved = true;
@@ -262,6 +284,7 @@ int KEPAtelIma::LoadPixels(int& width, int& height, char* errtext) {
 
 void KEPAtelIma::UnloadPixels() {
   std::vector<unsigned char>().swap(_pixels);
+  UpdateHeldBytes();
 }
 
 int KEPAtelIma::SaveImage(int writeOption, char* errtext, int /*mergeLogo*/) {
@@ -348,9 +371,15 @@ void KEPAtelIma::SaveForUndo(int eraseStyle) {
   if (_pixels.empty()) {
     std::vector<unsigned char>().swap(_undoPixels);
     _undoWidth = _undoHeight = _undoState = _undoEraseStyle = 0;
+    UpdateHeldBytes();
     return;
   }
+  // Over the budget the copy is still taken (an edit without undo would
+  // lose more than memory), but saved images make room first.
+  if (_pixels.size() > _undoPixels.capacity())
+    KEPImageMemory::Reserve(_pixels.size() - _undoPixels.capacity());
   _undoPixels = _pixels;
+  UpdateHeldBytes();
   _undoWidth = _width;
   _undoHeight = _height;
   _undoEraseStyle = eraseStyle;

@@ -131,6 +131,9 @@ class KEPAtelIma {
   static int GetFormatInfo(KEPAtelImaFormat& format);
 
  private:
+  // Tells the memory budget what this record now holds.
+  void UpdateHeldBytes();
+
   std::string _name;
   int _width = 0, _height = 0;
   std::vector<unsigned char> _pixels;  // empty while not in memory
@@ -144,6 +147,7 @@ class KEPAtelIma {
   int _stereoSide = 0;
   std::vector<unsigned char> _undoPixels;
   int _undoWidth = 0, _undoHeight = 0, _undoState = 0, _undoEraseStyle = 0;
+  std::uint64_t _heldBytes = 0;  // counted in the memory budget
 };
 
 class KEPListPtrKEPAtelIma : public KEPListPtr<KEPAtelIma> {
