@@ -4,7 +4,7 @@
 #include <QPushButton>
 
 #include "document/KEPAteloMessage.h"
-#include "document/KEPAteloProgress.h"
+#include "effects/KEPAteloProgress.h"
 
 namespace {
 

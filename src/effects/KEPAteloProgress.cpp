@@ -1,4 +1,4 @@
-#include "document/KEPAteloProgress.h"
+#include "effects/KEPAteloProgress.h"
 
 #include <QCloseEvent>
 #include <QFrame>
