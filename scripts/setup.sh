@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-packages=(cmake g++ make pkg-config ccache clang-format
+packages=(cmake g++ make pkg-config ccache clang-format libkissfft-dev
           qt6-base-dev libgl-dev
           libopenimageio-dev openimageio-tools
           libzmq3-dev cppzmq-dev
