@@ -4,12 +4,13 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-packages=(cmake g++ make pkg-config ccache clang-format libkissfft-dev
+packages=(cmake g++ make pkg-config ccache clang-format
           qt6-base-dev libgl-dev
           libopenimageio-dev openimageio-tools
           libzmq3-dev cppzmq-dev
           xvfb xauth
           googletest libgtest-dev libgmock-dev libbenchmark-dev)
+packages+=(libkissfft-dev)  # the glow's convolution (BSD-3-Clause)
 missing=()
 for package in "${packages[@]}"; do
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
