@@ -29,11 +29,12 @@ class KEPGlowProgress {
 // with the area); automatic takes the cheaper by estimate.
 enum class KEPGlowPath { kAuto, kSplat, kFFT };
 
-// Estimated costs, in nanoseconds of one thread, measured on the benchmark
-// program: adding one kernel value to an accumulator, and one
-// floating-point operation of the convolution.
-inline constexpr double kGlowSplatNsPerCell = 0.35;
-inline constexpr double kGlowFFTNsPerFlop = 0.55;
+// Estimated costs in nanoseconds, measured by the benchmark program
+// (bench/effects/glow_bench.cpp, counters ns_per_cell and ns_per_flop):
+// adding one kernel value to an accumulator, and one floating-point
+// operation of the convolution. Only their ratio decides.
+inline constexpr double kGlowSplatNsPerCell = 1.0;
+inline constexpr double kGlowFFTNsPerFlop = 0.4;
 
 // splatCells: kernel cells the splat would add, summed over the selected
 // pixels (after clipping), for one channel; channels: accumulator channels
