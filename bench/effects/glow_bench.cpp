@@ -79,15 +79,15 @@ void BM_Glow(benchmark::State& state) {
   const std::vector<unsigned char>& src = Picture(static_cast<int>(state.range(0)));
   std::vector<unsigned char> dst = src;
   std::vector<float> bloomAcc(3 * kW * kH), flareAcc(3 * kW * kH);
-  KEPGlowPath path = KEPGlowPath::kAuto;
   for (auto _ : state) {
     const Kernels k;  // built by every apply
     CalculateGlowedImage(src.data(), dst.data(), kW, kH, k.bloom.data(), k.flare.data(), k.sizes.N,
                          k.light, k.halo, kLight, bloomAcc.data(), flareAcc.data(), 1, 1, nullptr,
                          nullptr);
-    const auto pixels = SelectedPixels(src.data(), kW, kH, kLight);
-    path = ChooseGlowPath(SplatCells(pixels, kW, kH, k.sizes.N), kW, kH, k.sizes.N, 6);
   }
+  const int N = GlowKernelWidth(kSize);
+  const KEPGlowPath path = ChooseGlowPath(
+      SplatCells(SelectedPixels(src.data(), kW, kH, kLight), kW, kH, N), kW, kH, N, 6);
   state.SetLabel(path == KEPGlowPath::kFFT ? "convolution" : "splat");
 }
 BENCHMARK(BM_Glow)

@@ -1,6 +1,7 @@
 // The glow applied to the document's image: an undo copy, a Progress window
 // whose Interrupt stops the run, the computation at the next idle moment,
 // and the result written into the selected area.
+#include <algorithm>
 #include <new>
 
 #include "effects/KEPAteloGlow.h"
