@@ -70,13 +70,19 @@ void DrawNewRadLineValues(KEPGlowLineValues& values) {
 }
 
 float GetStarEffectValue(int line, float symmetry) {
-  const float S = symmetry;
-  if (MultipleOf(line, 32)) return 1.0f;
-  if (MultipleOf(line, 16)) return (1.0f - S) * 0.6f + 0.4f;
-  if (MultipleOf(line, 8)) return (1.0f - S) * 0.8f + 0.2f;
-  if (MultipleOf(line, 4)) return (1.0f - S) * 0.9f + 0.1f;
-  if (MultipleOf(line, 2)) return (1.0f - S) * 0.95f + 0.05f;
-  return 1.0f - S;
+  const double S = symmetry;
+  double weight = 1.0 - S;
+  if (MultipleOf(line, 32))
+    weight = 1.0;
+  else if (MultipleOf(line, 16))
+    weight = (1.0 - S) * 0.6 + 0.4;
+  else if (MultipleOf(line, 8))
+    weight = (1.0 - S) * 0.8 + 0.2;
+  else if (MultipleOf(line, 4))
+    weight = (1.0 - S) * 0.9 + 0.1;
+  else if (MultipleOf(line, 2))
+    weight = (1.0 - S) * 0.95 + 0.05;
+  return static_cast<float>(weight);
 }
 
 void CreateRadLines(float* map1, float* map2, int N, const KEPGlowLineValues& values,
@@ -172,14 +178,14 @@ void TraceAntiAlLineIncP2(int x0, int y0, int x1, int y1, float intensity, float
 
 void IntensifyPixel(int x, int y, float distance, float intensity, float* map, int N) {
   if (x < 0 || x >= N || y < 0 || y >= N) return;
-  const float u = std::fabs(distance * 10.0f);
-  if (u >= 15.0f) return;
+  const double u = std::fabs(distance * 10.0);
+  if (u >= 15.0) return;
   const int k = static_cast<int>(u);
-  const float f = (1.0f - (u - k)) * kLineFilter[k] + (u - k) * kLineFilter[k + 1];
-  const float v = f * intensity;
+  const double f = (1.0 - (u - k)) * kLineFilter[k] + (u - k) * kLineFilter[k + 1];
+  const double v = f * intensity;
   float& cell = map[y * N + x];
   // A ray never darkens what a brighter ray drew.
-  if (v >= cell) cell = (1.0f - f) * cell + v;
+  if (v >= cell) cell = static_cast<float>((1.0 - f) * cell + v);
 }
 
 float GlareFunction(double r, float s) {
@@ -197,7 +203,7 @@ float IntegrateBloom(float x0, float x1, float y0, float y1, int nx, int ny, flo
     const float xa = x0 + i * dx, xb = x0 + (i + 1) * dx;
     for (int j = 0; j < ny; ++j) {
       const float ya = y0 + j * dy, yb = y0 + (j + 1) * dy;
-      sum += 0.25f * (glare(xa, ya) + glare(xb, ya) + glare(xa, yb) + glare(xb, yb)) * dx * dy;
+      sum += 0.25 * (glare(xa, ya) + glare(xb, ya) + glare(xa, yb) + glare(xb, yb)) * dx * dy;
     }
   }
   return sum;
