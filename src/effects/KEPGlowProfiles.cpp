@@ -96,8 +96,9 @@ void CreateRadLines(float* map1, float* map2, int N, const KEPGlowLineValues& va
     const double angle = i * 2.0 * M_PI * (1.0 / kGlowLineCount);
     const int x1 = static_cast<int>(static_cast<float>(R * std::cos(angle) + ctr));
     const int y1 = static_cast<int>(static_cast<float>(R * std::sin(angle) + ctr));
-    TraceAntiAlLine(ctr, ctr, x1, y1,
-                    (S + (1.0f - S) * values.value1[i]) * GetStarEffectValue(i, S), map1, N);
+    const float intensity =
+        static_cast<float>((S + (1.0 - S) * values.value1[i]) * GetStarEffectValue(i, S));
+    TraceAntiAlLine(ctr, ctr, x1, y1, intensity, map1, N);
     TraceAntiAlLine(ctr, ctr, x1, y1, values.value2[i], map2, N);
   }
 }
