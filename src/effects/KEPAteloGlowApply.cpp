@@ -84,6 +84,7 @@ int KEPAteloGlow::DoGlow() {
   KEP_TRACE(4, "(KEPAteloGlow::DoGlow) area %d %d %d x %d", x0, y0, w, h);
 
   try {
+    const unsigned char* before = image->GetPixels();
     const std::vector<unsigned char> area = image->CopyRect(x0, y0, w, h);
     const KEPGlowSizes sizes = GlowSizesForWidth(GlowKernelWidth(_halo.size));
     const int N = sizes.N;
@@ -107,9 +108,9 @@ int KEPAteloGlow::DoGlow() {
                          &progress, &_interrupt);
     if (_interrupt) return 1;
     // The display was live during the run: the image must still be there,
-    // unchanged in size.
+    // with the same pixels (an undo swaps them) and the same size.
     int nowW = 0, nowH = 0;
-    if (_host->GetPosImage(0) != image || !image->GetPixels()) return 1;
+    if (_host->GetPosImage(0) != image || image->GetPixels() != before) return 1;
     image->GetSize(nowW, nowH);
     if (nowW != imageW || nowH != imageH) return 1;
     unsigned char* pixels = image->GetPixels();
