@@ -177,7 +177,8 @@ void KEPAteloGlow::BuildControls() {
   auto* ls = Frame("lsFrame", "Light Source");
   _intensSlider = Slider("lsIntensSlider", 0, 1000, 200);
   _intensSpinner = Spinner("lsIntensSpinner", 0, 1000, 4);
-  _hueSatViewer = new KEPGlowPixelView(ls, "hueSatViewer", 121, 121);
+  _hueSatViewer =
+      new KEPGlowPixelView(ls, "hueSatViewer", 2 * kDiscCentre + 1, 2 * kDiscCentre + 1);
   _lsColorViewer = new KEPGlowPixelView(ls, "lsColorViewer", 40, 20);
   _whiteSatBtn = Check("lsWhiteSatChkBtn", "White Saturation");
   auto* lsLayout = new QGridLayout(ls);
