@@ -29,12 +29,13 @@ class KEPGlowProgress {
 // with the area); automatic takes the cheaper by estimate.
 enum class KEPGlowPath { kAuto, kSplat, kFFT };
 
-// Estimated costs in nanoseconds, measured by the benchmark program
-// (bench/effects/glow_bench.cpp, counters ns_per_cell and ns_per_flop):
-// adding one kernel value to an accumulator, and one floating-point
-// operation of the convolution. Only their ratio decides.
-inline constexpr double kGlowSplatNsPerCell = 1.0;
-inline constexpr double kGlowFFTNsPerFlop = 0.4;
+// Estimated costs in nanoseconds of processor time (all threads), measured
+// by the benchmark program (bench/effects/glow_bench.cpp, counters
+// ns_per_cell and ns_per_flop): adding one kernel value to an accumulator,
+// and one floating-point operation of the convolution. Only their ratio
+// decides; both paths use the threads alike.
+inline constexpr double kGlowSplatNsPerCell = 0.45;
+inline constexpr double kGlowFFTNsPerFlop = 0.18;
 
 // splatCells: kernel cells the splat would add, summed over the selected
 // pixels (after clipping), for one channel; channels: accumulator channels
