@@ -34,8 +34,8 @@ enum class KEPGlowPath { kAuto, kSplat, kFFT };
 // ns_per_cell and ns_per_flop): adding one kernel value to an accumulator,
 // and one floating-point operation of the convolution. Only their ratio
 // decides; both paths use the threads alike.
-inline constexpr double kGlowSplatNsPerCell = 0.45;
-inline constexpr double kGlowFFTNsPerFlop = 0.18;
+inline constexpr double kGlowSplatNsPerCell = 0.40;
+inline constexpr double kGlowFFTNsPerFlop = 0.21;
 
 // splatCells: kernel cells the splat would add, summed over the selected
 // pixels (after clipping), for one channel; channels: accumulator channels
