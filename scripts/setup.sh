@@ -10,6 +10,7 @@ packages=(cmake g++ make pkg-config ccache clang-format
           libzmq3-dev cppzmq-dev
           xvfb xauth
           googletest libgtest-dev libgmock-dev libbenchmark-dev)
+packages+=(libkissfft-dev)  # the glow's convolution (BSD-3-Clause)
 missing=()
 for package in "${packages[@]}"; do
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")

@@ -18,6 +18,7 @@
 #include "document/KEPAteloFileTypes.h"
 #include "document/KEPAteloMessage.h"
 #include "document/KEPAteloWindowRules.h"
+#include "effects/KEPAteloGlow.h"
 #include "image/KEPAtelIma.h"
 #include "link/KEPAteloInterrupt.h"
 #include "link/KEPAteloLinkSession.h"

@@ -17,6 +17,7 @@ class KEP2DIndicator;
 class KEP2DViewer;
 class KEPAtelIma;
 class KEPAteloDefaults;
+class KEPAteloGlow;
 class KEPAteloMessage;
 class KEPAteloSeries;
 class KEPCatalog2DImagePixelRep;
@@ -326,6 +327,7 @@ class KEPAteloDocument : public QMainWindow,
   int _playbackState = 3;
 
   // --- effects state -------------------------------------------------------------------
+  std::unique_ptr<KEPAteloGlow> _glowDialog;
 
   // --- output state --------------------------------------------------------------------
 };

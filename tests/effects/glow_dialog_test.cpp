@@ -1,0 +1,308 @@
+// The Glow Effect window over a real document, offscreen: picking the
+// light's colour in the document's viewer, the controls and their
+// parameters, the preview and its cache, the apply with its undo copy and
+// interruption, and the errors.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTimer>
+#include <cmath>
+
+#include "document/KEPAteloDocument.h"
+#include "effects/KEPAteloGlow.h"
+#include "effects/KEPAteloProgress.h"
+#include "effects/KEPGlowPixelView.h"
+#include "image/KEPAtelIma.h"
+#include "platform/KEPErrmsg.h"
+#include "platform/viewer/KEP2DIndicator.h"
+#include "support/PumpUntil.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TempDir.h"
+
+namespace {
+
+constexpr unsigned char kLight[3] = {250, 240, 200};
+
+// A dark w x h picture with a 3 x 3 light centred on (lx, ly).
+void WritePicture(const std::string& path, int w, int h, int lx, int ly) {
+  KEPAtelIma image(path.c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
+  ASSERT_EQ(image.AllocatePixels(w, h), 0);
+  unsigned char* p = image.GetPixels();
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x, p += 4) {
+      const bool light = std::abs(x - lx) <= 1 && std::abs(y - ly) <= 1;
+      p[0] = light ? kLight[0] : static_cast<unsigned char>(x % 40);
+      p[1] = light ? kLight[1] : static_cast<unsigned char>(y % 30);
+      p[2] = light ? kLight[2] : 20;
+      p[3] = 255;
+    }
+  char error[KEP_ERRMSG_SIZE] = {0};
+  ASSERT_EQ(image.SaveImage(0, error, 0), 0) << error;
+}
+
+// A document whose selection is a rectangle, for the area tests.
+class MaskedDocument : public KEPAteloDocument {
+ public:
+  using KEPAteloDocument::KEPAteloDocument;
+  const unsigned char* GetSelectionMasque(int& x, int& y, int& width, int& height) const override {
+    if (mask.empty()) return KEPAteloDocument::GetSelectionMasque(x, y, width, height);
+    x = maskX, y = maskY, width = maskW, height = maskH;
+    return mask.data();
+  }
+  std::vector<unsigned char> mask;
+  int maskX = 0, maskY = 0, maskW = 0, maskH = 0;
+};
+
+class GlowDialog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home = std::make_unique<ScopedHome>(dir.Path());
+    errmsg[0] = 0;
+  }
+  void TearDown() override { document.reset(); }
+
+  KEPAteloGlow& Open(int w, int h, int lx, int ly) {
+    WritePicture(dir.File("shot.png"), w, h, lx, ly);
+    document = std::make_unique<MaskedDocument>("Glow Test", 800, 600,
+                                                std::vector<std::string>{dir.File("shot.png")}, 0);
+    image = document->GetPosImage(0);
+    original.assign(image->GetPixels(), image->GetPixels() + 4 * w * h);
+    return Show();
+  }
+  KEPAteloGlow& Show() {
+    document->GlowAction();
+    auto* glow = document->findChild<KEPAteloGlow*>("glowDialog");
+    EXPECT_TRUE(glow && glow->isVisible());
+    return *glow;
+  }
+  template <class T>
+  T* Control(KEPAteloGlow& glow, const char* name) {
+    T* control = glow.findChild<T*>(name);
+    EXPECT_NE(control, nullptr) << name;
+    return control;
+  }
+  // A press and release on image pixel (x, y) in the document's viewer.
+  void PickInViewer(int x, int y) {
+    float ox = 0, oy = 0;
+    image->GetOrigin(ox, oy);
+    const KEPMathPoint2Df at(ox + x + 0.5f, oy + y + 0.5f);
+    document->GetViewerIndicator()->Deliver(KEP2DIndicator::kBegin, at, nullptr);
+    document->GetViewerIndicator()->Deliver(KEP2DIndicator::kEnd, at, nullptr);
+  }
+  void Click(QWidget* widget, double x, double y) {
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      QMouseEvent event(type, QPointF(x, y), widget->mapToGlobal(QPointF(x, y)), Qt::LeftButton,
+                        type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                        Qt::NoModifier);
+      QApplication::sendEvent(widget, &event);
+    }
+  }
+  std::vector<unsigned char> Pixels() const {
+    return {image->GetPixels(), image->GetPixels() + original.size()};
+  }
+
+  TempDir dir;
+  std::unique_ptr<ScopedHome> home;
+  std::unique_ptr<MaskedDocument> document;
+  KEPAtelIma* image = nullptr;
+  std::vector<unsigned char> original;
+};
+
+TEST_F(GlowDialog, OpensWithItsControlsOverAReducedArea) {
+  KEPAteloGlow& glow = Open(400, 100, 300, 50);
+  EXPECT_EQ(glow.windowTitle(), "Glow Effect");
+  for (const char* name : {"hcSlider", "lsIntensSlider", "haloSizeSlider", "flarePropSlider",
+                           "flareDiffSlider", "radLinesSlider", "starEffectSlider"})
+    Control<QSlider>(glow, name);
+  for (const char* name : {"lsIntensSpinner", "haloSizeSpinner", "flarePropSpinner",
+                           "flareDiffSpinner", "radLinesSpinner", "starEffectSpinner"})
+    Control<QSpinBox>(glow, name);
+  for (const char* name : {"ResultPreviewRadBtnRT", "lsWhiteSatChkBtn", "haloVisuRadBtnRT"})
+    Control<QCheckBox>(glow, name);
+  for (const char* name : {"ResultPreviewDoPBtn", "ResultPreviewInterruptBtn", "haloVisuGetVBtn",
+                           "DrawRLValuesBtn", "glowOkBtn", "glowCancelBtn"})
+    Control<QPushButton>(glow, name);
+  for (const char* name :
+       {"scFrame", "rpFrame", "lsFrame", "hvFrame", "hpFrame", "flareFrame", "rdFrame"})
+    Control<QGroupBox>(glow, name);
+  for (const char* name : {"hcViewer", "scControlViewer", "rpControlViewer", "CalcViewer1",
+                           "hueSatViewer", "lsColorViewer", "hvViewer"})
+    Control<KEPGlowPixelView>(glow, name);
+  // Shown from the parameters, by the inverse mappings.
+  EXPECT_EQ(Control<QSlider>(glow, "lsIntensSlider")->value(), 426);
+  EXPECT_EQ(Control<QSlider>(glow, "flareDiffSlider")->value(), 100);
+  EXPECT_EQ(Control<QSlider>(glow, "radLinesSlider")->value(), 50);
+  EXPECT_EQ(Control<QSpinBox>(glow, "starEffectSpinner")->value(), 40);
+  EXPECT_FALSE(Control<QPushButton>(glow, "haloVisuGetVBtn")->isEnabled());
+  int zw = 0, zh = 0;
+  float ratio = 0;
+  glow.GetZoomedSize(zw, zh, ratio);
+  EXPECT_EQ(zw, 200);
+  EXPECT_EQ(zh, 50);
+  EXPECT_EQ(ratio, 0.5f);
+  EXPECT_EQ(glow.GetPreviewSizes().N, 25);
+  EXPECT_FALSE(Control<KEPGlowPixelView>(glow, "hvViewer")->GetImage().isNull());
+}
+
+TEST_F(GlowDialog, ASmallAreaIsMagnifiedWithTheFullKernel) {
+  KEPAteloGlow& glow = Open(100, 100, 50, 50);
+  int zw = 0, zh = 0;
+  float ratio = 0;
+  glow.GetZoomedSize(zw, zh, ratio);
+  EXPECT_EQ(zw, 200);
+  EXPECT_EQ(ratio, 2.0f);
+  EXPECT_EQ(glow.GetPreviewSizes().N, glow.GetSizes().N);
+}
+
+TEST_F(GlowDialog, PicksTheLightInTheViewerWhileShown) {
+  KEPAteloGlow& glow = Open(400, 100, 300, 50);
+  PickInViewer(300, 50);
+  int r, g, b;
+  glow.GetSelectionColor(r, g, b);
+  EXPECT_EQ(std::vector<int>({r, g, b}), std::vector<int>({250, 240, 200}));
+  // Highlighted in the area's view (magenta by default).
+  const QImage& shown = Control<KEPGlowPixelView>(glow, "scControlViewer")->GetImage();
+  EXPECT_EQ(shown.pixel(150, 49 - 25), qRgb(255, 0, 255));
+  PickInViewer(-5, 50);  // off the image: nothing changes
+  glow.GetSelectionColor(r, g, b);
+  EXPECT_EQ(r, 250);
+  Control<QPushButton>(glow, "glowCancelBtn")->click();
+  EXPECT_FALSE(glow.isVisible());
+  PickInViewer(10, 10);
+  glow.GetSelectionColor(r, g, b);
+  EXPECT_EQ(r, 250);
+}
+
+TEST_F(GlowDialog, SlidersSpinnersAndDiscSetTheParameters) {
+  KEPAteloGlow& glow = Open(400, 100, 300, 50);
+  Control<QSlider>(glow, "lsIntensSlider")->setValue(500);
+  EXPECT_EQ(glow.GetLightSource().intensity,
+            static_cast<float>(std::pow(0.5, 10) * 99990000 + 10000));
+  EXPECT_EQ(Control<QSpinBox>(glow, "lsIntensSpinner")->value(), 500);
+  Control<QSpinBox>(glow, "flarePropSpinner")->setValue(50);
+  EXPECT_EQ(Control<QSlider>(glow, "flarePropSlider")->value(), 50);
+  EXPECT_FLOAT_EQ(glow.GetHalo().flareProportion, 18.75f);
+  Control<QSlider>(glow, "flareDiffSlider")->setValue(0);
+  EXPECT_FLOAT_EQ(glow.GetHalo().flareDiffusion, 0.3f);
+  Control<QSlider>(glow, "radLinesSlider")->setValue(20);
+  EXPECT_FLOAT_EQ(glow.GetHalo().radialLines, 3.0f);
+  Control<QSlider>(glow, "haloSizeSlider")->setValue(200);
+  EXPECT_EQ(glow.GetSizes().N, 201);
+  EXPECT_EQ(glow.GetPreviewSizes().N, 101);
+  Control<QSlider>(glow, "hcSlider")->setValue(120);
+  int r = 0, g = 0, b = 0;
+  glow.GetHighlightColor(r, g, b);
+  EXPECT_EQ(std::vector<int>({r, g, b}), std::vector<int>({0, 255, 0}));
+
+  auto* disc = Control<KEPGlowPixelView>(glow, "hueSatViewer");
+  Click(disc, 60.5, 60.5);  // the centre
+  EXPECT_EQ(glow.GetLightSource().hue, 0.0f);
+  EXPECT_EQ(glow.GetLightSource().saturation, 0.0f);
+  Click(disc, 2.5, 60.5);  // beyond the rim, on the left
+  EXPECT_FLOAT_EQ(glow.GetLightSource().hue, 180.0f);
+  EXPECT_EQ(glow.GetLightSource().saturation, 1.0f);
+  Click(disc, 60.5, 32.5);  // half way up
+  EXPECT_FLOAT_EQ(glow.GetLightSource().hue, 90.0f);
+  EXPECT_NEAR(glow.GetLightSource().saturation, 28 / 57.0, 1e-6);
+
+  const KEPGlowLineValues before = glow.GetLineValues();
+  Control<QPushButton>(glow, "DrawRLValuesBtn")->click();
+  EXPECT_NE(before.value1[0], glow.GetLineValues().value1[0]);
+}
+
+TEST_F(GlowDialog, PreviewFollowsTheSlidersAndReusesItsWork) {
+  KEPAteloGlow& glow = Open(400, 100, 300, 50);
+  PickInViewer(300, 50);
+  const std::vector<unsigned char> area = glow.GetPreviewPixels();
+  Control<QCheckBox>(glow, "ResultPreviewRadBtnRT")->click();
+  EXPECT_FALSE(Control<QPushButton>(glow, "ResultPreviewDoPBtn")->isEnabled());
+  ASSERT_TRUE(PumpUntil([&] { return glow.GetPreviewCount() == 1 && !glow.IsPreviewRunning(); }));
+  EXPECT_NE(glow.GetPreviewPixels(), area);
+  // Only the combination reruns for a new intensity.
+  Control<QSlider>(glow, "lsIntensSlider")->setValue(600);
+  ASSERT_TRUE(PumpUntil([&] { return glow.GetPreviewCount() == 2 && !glow.IsPreviewRunning(); }));
+  const std::vector<unsigned char> reused = glow.GetPreviewPixels();
+  // Shown again, the window forgets its cache and builds everything anew.
+  glow.HideAction();
+  Show();
+  ASSERT_TRUE(PumpUntil([&] { return glow.GetPreviewCount() == 3 && !glow.IsPreviewRunning(); }));
+  EXPECT_EQ(glow.GetPreviewPixels(), reused);
+}
+
+TEST_F(GlowDialog, ARefreshDuringAPreviewRestartsIt) {
+  KEPAteloGlow& glow = Open(400, 100, 300, 50);
+  PickInViewer(300, 50);
+  auto* refresh = Control<QPushButton>(glow, "ResultPreviewDoPBtn");
+  refresh->click();
+  EXPECT_TRUE(Control<QPushButton>(glow, "ResultPreviewInterruptBtn")->isEnabled());
+  refresh->click();  // the first is stopped and run again
+  ASSERT_TRUE(PumpUntil([&] { return !glow.IsPreviewRunning(); }));
+  EXPECT_EQ(glow.GetPreviewCount(), 1);
+  EXPECT_FALSE(Control<QPushButton>(glow, "ResultPreviewInterruptBtn")->isEnabled());
+}
+
+TEST_F(GlowDialog, AppliesToTheSelectedAreaAndUndoes) {
+  KEPAteloGlow& glow = Open(400, 100, 300, 50);
+  document->mask.assign(200 * 100, 0);
+  document->maskX = 200, document->maskW = 200, document->maskH = 100;
+  PickInViewer(300, 50);
+  Control<QSlider>(glow, "lsIntensSlider")->setValue(700);
+  Control<QPushButton>(glow, "glowOkBtn")->click();
+  EXPECT_FALSE(glow.isVisible());
+  ASSERT_TRUE(glow.GetProgress() && glow.GetProgress()->isVisible());
+  EXPECT_EQ(glow.GetProgress()->objectName(), "glowProgressBar");
+  ASSERT_TRUE(PumpUntil([&] { return !glow.IsApplyRunning(); }, 20000));
+  EXPECT_FALSE(glow.GetProgress()->isVisible());
+  const std::vector<unsigned char> glowed = Pixels();
+  int changed = 0;
+  for (int i = 0; i < 400 * 100; ++i) {
+    const bool inside = i % 400 >= 200;
+    for (int c = 0; c < 4; ++c) {
+      if (glowed[4 * i + c] == original[4 * i + c]) continue;
+      ASSERT_TRUE(inside && c < 3) << "pixel " << i % 400 << "," << i / 400 << " byte " << c;
+      ++changed;
+    }
+  }
+  EXPECT_GT(changed, 1000);
+  EXPECT_TRUE(document->findChild<QAction*>("undoItem")->isEnabled());
+  EXPECT_EQ(image->SwapUndo(), 2);
+  EXPECT_EQ(Pixels(), original);
+}
+
+TEST_F(GlowDialog, AnInterruptedApplyChangesNothing) {
+  KEPAteloGlow& glow = Open(400, 100, 300, 50);
+  PickInViewer(300, 50);
+  Control<QSlider>(glow, "haloSizeSlider")->setValue(500);
+  Control<QPushButton>(glow, "glowOkBtn")->click();
+  QTimer::singleShot(0, [&] { glow.GetProgress()->findChild<QPushButton*>("okBtn")->click(); });
+  ASSERT_TRUE(PumpUntil([&] { return !glow.IsApplyRunning(); }, 20000));
+  EXPECT_EQ(Pixels(), original);
+  EXPECT_FALSE(glow.GetProgress()->isVisible());
+}
+
+TEST_F(GlowDialog, BadInputChangesNothing) {
+  // A colour that no pixel has: the image stays as it was.
+  KEPAteloGlow& glow = Open(60, 40, 30, 20);
+  glow.SetSelectionColor(1, 2, 3);
+  Control<QPushButton>(glow, "glowOkBtn")->click();
+  ASSERT_TRUE(PumpUntil([&] { return !glow.IsApplyRunning(); }));
+  EXPECT_EQ(Pixels(), original);
+  EXPECT_TRUE(Prompt().asked.empty());
+  // No image at all.
+  document = std::make_unique<MaskedDocument>("Glow Test", 800, 600, std::vector<std::string>{}, 0);
+  KEPAteloGlow& empty = Show();
+  Control<QPushButton>(empty, "glowOkBtn")->click();
+  ASSERT_EQ(Prompt().asked.size(), 1u);
+  EXPECT_EQ(Prompt().asked[0].name, "warnDlg");
+  EXPECT_EQ(Prompt().asked[0].text, "No image on which do add glow !");
+  EXPECT_FALSE(empty.IsApplyRunning());
+}
+
+}  // namespace
