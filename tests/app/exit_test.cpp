@@ -63,8 +63,8 @@ TEST_F(Exit, DuringARenderingTheProgramEndsWithTheRendering) {
   QProcess renderer;
   renderer.setProcessEnvironment(atelo.Environment());
   renderer.start(QString::fromStdString(AteloProcess::Program("atelo-render")),
-                 {"-id", "DISP_EXT", "--size", "64x64", "--patch", "8", "--delay", "15", "--frames",
-                  "2", "--quiet"});
+                 {"-id", "DISP_EXT", "--size", "64x64", "--patch", "8", "--delay", "25", "--frames",
+                  "4", "--quiet"});
   ASSERT_TRUE(renderer.waitForFinished(60000));
   EXPECT_EQ(renderer.exitCode(), 0) << renderer.readAllStandardError().toStdString();
   ASSERT_TRUE(atelo.WaitForEnd(20000)) << atelo.Log();
