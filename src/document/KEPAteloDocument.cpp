@@ -18,6 +18,8 @@
 #include "document/KEPAteloFileTypes.h"
 #include "document/KEPAteloMessage.h"
 #include "document/KEPAteloWindowRules.h"
+#include "effects/KEPAteloLight.h"
+#include "effects/KEPAteloLuminosity.h"
 #include "image/KEPAtelIma.h"
 #include "link/KEPAteloInterrupt.h"
 #include "link/KEPAteloLinkSession.h"

@@ -17,6 +17,8 @@ class KEP2DIndicator;
 class KEP2DViewer;
 class KEPAtelIma;
 class KEPAteloDefaults;
+class KEPAteloLight;
+class KEPAteloLuminosity;
 class KEPAteloMessage;
 class KEPAteloSeries;
 class KEPCatalog2DImagePixelRep;
@@ -213,6 +215,8 @@ class KEPAteloDocument : public QMainWindow,
   void LightAction();
   void GlowAction();
   void LuminosityAction();
+  // The image is about to be deleted: the effect windows let go of it.
+  void EffectsForgetImage(KEPAtelIma* image);
 
   // --- output: printing, information, help (KEPAteloDocumentOutput.cpp) ---------------
   void PrintAction();
@@ -326,6 +330,8 @@ class KEPAteloDocument : public QMainWindow,
   int _playbackState = 3;
 
   // --- effects state -------------------------------------------------------------------
+  std::unique_ptr<KEPAteloLight> _lightDialog;
+  std::unique_ptr<KEPAteloLuminosity> _luminosityDialog;
 
   // --- output state --------------------------------------------------------------------
 };
