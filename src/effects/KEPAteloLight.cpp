@@ -322,7 +322,7 @@ void KEPAteloLight::AnalyseImage(const unsigned char* src, unsigned char* dst, i
 }
 
 void KEPAteloLight::UpdateAnalysisImage(short redraw) {
-  if (!_initialised && _controlSource.empty()) return;
+  if (_controlSource.empty()) return;
   AnalyseImage(_controlSource.data(), _controlAnalysed.data(), _controlWidth, _controlHeight,
                _controlArea);
   if (redraw && _showAnalysed) ShowControlImage();
