@@ -19,6 +19,8 @@
 #include "document/KEPAteloMessage.h"
 #include "document/KEPAteloWindowRules.h"
 #include "effects/KEPAteloGlow.h"
+#include "effects/KEPAteloLight.h"
+#include "effects/KEPAteloLuminosity.h"
 #include "image/KEPAtelIma.h"
 #include "link/KEPAteloInterrupt.h"
 #include "link/KEPAteloLinkSession.h"

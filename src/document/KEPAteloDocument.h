@@ -18,6 +18,8 @@ class KEP2DViewer;
 class KEPAtelIma;
 class KEPAteloDefaults;
 class KEPAteloGlow;
+class KEPAteloLight;
+class KEPAteloLuminosity;
 class KEPAteloMessage;
 class KEPAteloSeries;
 class KEPCatalog2DImagePixelRep;
@@ -214,6 +216,8 @@ class KEPAteloDocument : public QMainWindow,
   void LightAction();
   void GlowAction();
   void LuminosityAction();
+  // The image is about to be deleted: the effect windows let go of it.
+  void EffectsForgetImage(KEPAtelIma* image);
 
   // --- output: printing, information, help (KEPAteloDocumentOutput.cpp) ---------------
   void PrintAction();
@@ -328,6 +332,8 @@ class KEPAteloDocument : public QMainWindow,
 
   // --- effects state -------------------------------------------------------------------
   std::unique_ptr<KEPAteloGlow> _glowDialog;
+  std::unique_ptr<KEPAteloLight> _lightDialog;
+  std::unique_ptr<KEPAteloLuminosity> _luminosityDialog;
 
   // --- output state --------------------------------------------------------------------
 };

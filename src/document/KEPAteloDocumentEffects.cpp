@@ -2,8 +2,24 @@
 // image too large to handle.
 #include "document/KEPAteloDocument.h"
 #include "effects/KEPAteloGlow.h"
+#include "effects/KEPAteloLight.h"
+#include "effects/KEPAteloLuminosity.h"
 #include "image/KEPAtelIma.h"
+#include "platform/KEPErrmsg.h"
 #include "platform/KEPTrace.h"
+
+namespace {
+
+// The analyses work on the current image's pixels; without them they say so.
+bool CanAnalyse(KEPAteloDocument& document) {
+  KEPAtelIma* image = document.GetPosImage(0);
+  if (image && image->GetPixels()) return true;
+  KEPFormatError(errmsg, "No image to analyse !\nSelect an image.");
+  document.DisplayError();
+  return false;
+}
+
+}  // namespace
 
 void KEPAteloDocument::ComposeAction() {
   NotAvailable("Compose");
@@ -18,7 +34,13 @@ void KEPAteloDocument::BlurAction() {
 }
 
 void KEPAteloDocument::LightAction() {
-  NotAvailable("Color Analysis");
+  KEP_TRACE(4, "(KEPAteloDocument::LightAction)");
+  if (!CanAnalyse(*this)) return;
+  SetBusyCursor(true);
+  if (!_lightDialog) _lightDialog = std::make_unique<KEPAteloLight>(this, this);
+  _lightDialog->show();
+  _lightDialog->raise();
+  SetBusyCursor(false);
 }
 
 void KEPAteloDocument::GlowAction() {
@@ -31,7 +53,18 @@ void KEPAteloDocument::GlowAction() {
 }
 
 void KEPAteloDocument::LuminosityAction() {
-  NotAvailable("Luminosity Analysis");
+  KEP_TRACE(4, "(KEPAteloDocument::LuminosityAction)");
+  if (!CanAnalyse(*this)) return;
+  SetBusyCursor(true);
+  if (!_luminosityDialog) _luminosityDialog = std::make_unique<KEPAteloLuminosity>(this, this);
+  _luminosityDialog->show();
+  _luminosityDialog->raise();
+  SetBusyCursor(false);
+}
+
+void KEPAteloDocument::EffectsForgetImage(KEPAtelIma* image) {
+  if (_lightDialog) _lightDialog->ImageDeleted(image);
+  if (_luminosityDialog) _luminosityDialog->ImageDeleted(image);
 }
 
 bool KEPAteloDocument::OpenSplitDialog(KEPAtelIma*, int) {

@@ -126,6 +126,7 @@ void KEPAteloDocument::RemoveRepFromIndicator(KEPAtelIma* image) {
 }
 
 void KEPAteloDocument::ImageDeleted(KEPAtelIma* image) {
+  EffectsForgetImage(image);
   RemoveImageRep(image);
   if (image == _renderImage) _renderImage = nullptr;
 }

@@ -411,6 +411,7 @@ void KEP2DViewer::mousePressEvent(QMouseEvent* event) {
 
 void KEP2DViewer::mouseMoveEvent(QMouseEvent* event) {
   const QPointF at = event->position();
+  NotifyHover(at);
   if (_panning) {
     const float z = _viewpoint.GetZoom();
     _viewpoint.SetOrigin(
@@ -456,6 +457,22 @@ void KEP2DViewer::EndGesture(const QPointF& widgetPoint) {
     manipulator->Deliver(KEP2DManipulator::kEnd, v);
   else if (indicator)
     indicator->Deliver(KEP2DIndicator::kEnd, v, nullptr);
+}
+
+int KEP2DViewer::AddHoverCallback(std::function<void(const KEPMathPoint2Df&)> callback) {
+  const int id = _hover.Add(std::move(callback));
+  setMouseTracking(_hover.Size() > 0);
+  return id;
+}
+
+bool KEP2DViewer::RemoveHoverCallback(int id) {
+  const bool removed = _hover.Remove(id);
+  setMouseTracking(_hover.Size() > 0);
+  return removed;
+}
+
+void KEP2DViewer::NotifyHover(const QPointF& widgetPoint) {
+  if (_hover.Size() > 0) _hover.Notify(WidgetToView(widgetPoint));
 }
 
 void KEP2DViewer::wheelEvent(QWheelEvent* event) {

@@ -10,6 +10,7 @@
 
 #include "platform/viewer/KEP2DViewMapping.h"
 #include "platform/viewer/KEP2DViewpoint.h"
+#include "platform/viewer/KEPCallbackList.h"
 #include "platform/viewer/KEPMathPoint2Df.h"
 
 class KEP2DFloatingPixelRep;
@@ -89,6 +90,13 @@ class KEP2DViewer : public QWidget {
   void SetBackgroundIndicator(KEP2DIndicator* indicator);
   KEP2DIndicator* GetBackgroundIndicator() const { return _backgroundIndicator; }
 
+  // --- pointer motion -----------------------------------------------------------
+  // Hears every move of the pointer over the viewer, a button held or not,
+  // in view coordinates (the viewer tracks the pointer while anyone
+  // listens). Returns the subscription's id (> 0).
+  int AddHoverCallback(std::function<void(const KEPMathPoint2Df&)> callback);
+  bool RemoveHoverCallback(int id);
+
   // --- navigation --------------------------------------------------------------
   void SetNavigation(bool on) { _navigation = on; }
   bool GetNavigation() const { return _navigation; }
@@ -155,6 +163,7 @@ class KEP2DViewer : public QWidget {
   std::vector<KEP2DRep*> DrawOrder() const;
   void ViewpointChanged();
   void EndGesture(const QPointF& widgetPoint);
+  void NotifyHover(const QPointF& widgetPoint);
 
   KEP2DViewpoint _viewpoint;
   QSize _hint;
@@ -179,4 +188,5 @@ class KEP2DViewer : public QWidget {
   QRect _normalGeometry;
   QImage _scratchOpaque, _scratchAlpha;
   std::function<void(const QRegion&)> _paintObserver;
+  KEPCallbackList<const KEPMathPoint2Df&> _hover;
 };

@@ -1,0 +1,104 @@
+// The colour and luminosity analyses as the user runs them in the real
+// program: open a render, set the windows' controls, apply, and save the
+// result.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "effects/KEPAnalysisArea.h"
+#include "effects/KEPLuminosityAnalysis.h"
+#include "effects/KEPLuminosityShading.h"
+#include "image/KEPAtelIma.h"
+#include "platform/KEPErrmsg.h"
+#include "support/AteloProcess.h"
+#include "support/TempDir.h"
+
+namespace {
+
+constexpr int kWidth = 48, kHeight = 32;
+using Pixels = std::vector<unsigned char>;
+
+// Left half pure red, right half a ramp of greys.
+Pixels Scene() {
+  Pixels p(std::size_t{kWidth} * kHeight * 4);
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      unsigned char* q = &p[(static_cast<std::size_t>(y) * kWidth + x) * 4];
+      const auto grey = static_cast<unsigned char>(40 + 8 * (x - kWidth / 2));
+      q[0] = x < kWidth / 2 ? 255 : grey;
+      q[1] = q[2] = x < kWidth / 2 ? 0 : grey;
+      q[3] = 255;
+    }
+  }
+  return p;
+}
+
+class Analysis : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    KEPAtelIma image(dir.File("render.png").c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
+    ASSERT_EQ(image.AllocatePixels(kWidth, kHeight), 0);
+    const Pixels scene = Scene();
+    std::memcpy(image.GetPixels(), scene.data(), scene.size());
+    char error[KEP_ERRMSG_SIZE] = {0};
+    ASSERT_EQ(image.SaveImage(0, error, 0), 0) << error;
+  }
+
+  // Runs the script between opening render.png and saving it as out.png.
+  void Run(std::vector<std::string> script) {
+    script.insert(script.end(),
+                  {"files *.png " + dir.File("out.png"), "trigger saveAsItem", "trigger exitItem"});
+    ASSERT_TRUE(atelo.Run({"render.png"}, script, 30000)) << atelo.Log();
+    EXPECT_FALSE(atelo.Crashed()) << atelo.Err();
+    EXPECT_TRUE(atelo.LogLines("error").empty()) << atelo.Log();
+  }
+
+  Pixels Saved() {
+    KEPAtelIma saved(dir.File("out.png").c_str(), KEPAtelIma::STATE_FROM_FILE, 0u);
+    int width = 0, height = 0;
+    char error[KEP_ERRMSG_SIZE] = {0};
+    EXPECT_EQ(saved.LoadPixels(width, height, error), 0) << error;
+    if (width != kWidth || height != kHeight) return {};
+    return Pixels(saved.GetPixels(), saved.GetPixels() + saved.GetMemorySize());
+  }
+
+  TempDir dir;
+  AteloProcess atelo{dir.Path()};
+};
+
+TEST_F(Analysis, ColourAnalysisMarksTheMatchingPixelsAndRefusesABadHue) {
+  Run({"trigger lightItem", "waitfor visible lightDialog", "set controlColorSlider 240",
+       "set hueEditor 360", "set lightPrecisionSpinner 20", "set previewCheckButton on",
+       "click okBtn", "waitfor hidden lightDialog"});
+  EXPECT_NE(atelo.Log().find("ask warnDlg \"Hue value must bellow to 0-359(deg)\" -> 1"),
+            std::string::npos)
+      << atelo.Log();
+  const Pixels saved = Saved(), scene = Scene();
+  ASSERT_EQ(saved.size(), scene.size());
+  for (std::size_t i = 0; i < saved.size(); i += 4) {
+    const bool red = scene[i] == 255 && scene[i + 1] == 0;
+    const unsigned char want[4] = {0, 0, 255, 255};
+    EXPECT_EQ(std::memcmp(&saved[i], red ? want : &scene[i], 4), 0) << i / 4;
+  }
+}
+
+TEST_F(Analysis, LuminosityAnalysisShadesBandsWithOutlines) {
+  Run({"trigger luminosityItem", "waitfor visible luminosityDialog", "set LuminosityFreqSlider 4",
+       "set Luminosity2CheckButton off", "set OutlinesCheckButton on", "view move 0 0",
+       "click okBtn", "waitfor hidden luminosityDialog"});
+  KEPLuminositySettings settings;
+  settings.frequency = 4;
+  settings.outlines = 1;
+  settings.levels[1].SetActive(0);
+  KEPLuminosityShading shading;
+  shading.InitSortedShadingStep(&settings.levels[0], &settings.levels[1], &settings.levels[2]);
+  const Pixels scene = Scene();
+  Pixels expected(scene.size());
+  float smallest = 0, largest = 0;
+  KEPLuminosityAnalysis::AnalyseImage(scene.data(), expected.data(), kWidth, kHeight,
+                                      KEPAnalysisArea(kWidth, kHeight), settings, shading, smallest,
+                                      largest);
+  EXPECT_TRUE(Saved() == expected);
+}
+
+}  // namespace

@@ -1,0 +1,311 @@
+// The colour and luminosity analysis windows driven offscreen over a real
+// document.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <cmath>
+#include <cstring>
+
+#include "document/KEPAteloDocument.h"
+#include "effects/KEPAnalysisArea.h"
+#include "effects/KEPAnalysisSwatch.h"
+#include "effects/KEPAteloLight.h"
+#include "effects/KEPAteloLuminosity.h"
+#include "effects/KEPLuminosityShading.h"
+#include "image/KEPAtelIma.h"
+#include "platform/KEPErrmsg.h"
+#include "platform/viewer/KEP2DIndicator.h"
+#include "platform/viewer/KEP2DViewer.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using Pixels = std::vector<unsigned char>;
+constexpr int kWidth = 40, kHeight = 30;
+
+// Left half pure red; right half greys from 60 to 136.
+void WriteScene(const std::string& path) {
+  KEPAtelIma image(path.c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
+  ASSERT_EQ(image.AllocatePixels(kWidth, kHeight), 0);
+  unsigned char* p = image.GetPixels();
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x, p += 4) {
+      const auto grey = static_cast<unsigned char>(60 + 4 * (x - kWidth / 2));
+      p[0] = x < kWidth / 2 ? 255 : grey;
+      p[1] = p[2] = x < kWidth / 2 ? 0 : grey;
+      p[3] = 255;
+    }
+  }
+  char error[KEP_ERRMSG_SIZE] = {0};
+  ASSERT_EQ(image.SaveImage(0, error, 0), 0) << error;
+}
+
+class AnalysisDialogs : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home = std::make_unique<ScopedHome>(dir.Path());
+    WriteScene(dir.File("scene.png"));
+    WriteScene(dir.File("twin.png"));
+    document = std::make_unique<KEPAteloDocument>(
+        "Atelo Test", 800, 600, std::vector<std::string>{dir.File("scene.png")}, 0);
+    image = document->GetPosImage(0);
+    ASSERT_NE(image, nullptr);
+    original = Current();
+  }
+  void TearDown() override { document.reset(); }
+
+  Pixels Current() const {
+    return Pixels(image->GetPixels(), image->GetPixels() + image->GetMemorySize());
+  }
+  const unsigned char* Pixel(const Pixels& p, int x, int y) const {
+    return &p[(static_cast<std::size_t>(y) * kWidth + x) * 4];
+  }
+  // The view point at the centre of pixel (x, y) of the image.
+  KEPMathPoint2Df ViewPoint(int x, int y) const {
+    float ox = 0, oy = 0;
+    image->GetOrigin(ox, oy);
+    return KEPMathPoint2Df(ox + x + 0.5f, oy + y + 0.5f);
+  }
+  template <class T>
+  T* Find(QWidget* dialog, const char* name) {
+    T* widget = dialog->findChild<T*>(name);
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  // A value given to a slider as a key press gives it.
+  void Slide(QWidget* dialog, const char* name, int value) {
+    Find<QSlider>(dialog, name)->setValue(value);
+  }
+  void Type(QWidget* dialog, const char* name, const QString& text) {
+    QLineEdit* editor = Find<QLineEdit>(dialog, name);
+    editor->setText(text);
+    emit editor->editingFinished();
+  }
+  void Click(QWidget* dialog, const char* name) { Find<QAbstractButton>(dialog, name)->click(); }
+
+  TempDir dir;
+  std::unique_ptr<ScopedHome> home;
+  std::unique_ptr<KEPAteloDocument> document;
+  KEPAtelIma* image = nullptr;
+  Pixels original;
+};
+
+TEST_F(AnalysisDialogs, ColourAnalysisPreviewsCancelsAndAppliesWithUndoOnBothEyes) {
+  std::vector<std::string> twinName{dir.File("twin.png")};
+  ASSERT_EQ(document->OpenFile(twinName, 0), 0);
+  ASSERT_EQ(document->GetPosImage(0), image);
+  KEPAtelIma* twin =
+      document->GetPosImage(2) == image ? document->GetPosImage(1) : document->GetPosImage(2);
+  if (!twin->GetPixels()) {  // a stereo pair shows both eyes: both are in memory
+    int w = 0, h = 0;
+    char error[KEP_ERRMSG_SIZE] = {0};
+    ASSERT_EQ(twin->LoadPixels(w, h, error), 0) << error;
+  }
+  image->SetCoupledImage(twin);
+  twin->SetCoupledImage(image);
+
+  document->LightAction();
+  auto* dialog = document->findChild<KEPAteloLight*>("lightDialog");
+  ASSERT_TRUE(dialog && dialog->isVisible());
+  EXPECT_EQ(dialog->windowTitle(), "Color Analysis");
+  EXPECT_EQ(image->GetUndoState(), 1);
+  EXPECT_EQ(twin->GetUndoState(), 1);
+  EXPECT_EQ(dialog->GetControlWidth(), 200);
+  EXPECT_EQ(dialog->GetControlHeight(), 150);
+  EXPECT_EQ(Find<KEPAnalysisSwatch>(dialog, "hueColorViewer")->GetColour(), QColor(255, 0, 0));
+
+  Slide(dialog, "controlColorSlider", 120);  // matches become green
+  EXPECT_EQ(Find<KEPAnalysisSwatch>(dialog, "controlColorViewer")->GetColour(), QColor(0, 255, 0));
+  const Pixels& control = dialog->GetControlImage(true);
+  EXPECT_EQ(control[1], 255);
+  EXPECT_EQ(Current(), original);  // no preview yet
+
+  Click(dialog, "previewCheckButton");
+  EXPECT_EQ(Pixel(Current(), 3, 3)[1], 255);
+  EXPECT_EQ(std::memcmp(Pixel(Current(), 30, 3), Pixel(original, 30, 3), 4), 0);
+  Click(dialog, "cancelBtn");
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(Current(), original);
+  EXPECT_EQ(dialog->GetConfirmedSettings().control.GetHue(), 0.0f);
+
+  document->LightAction();
+  EXPECT_EQ(dialog->GetSettings().control.GetHue(), 0.0f);  // the cancelled one is gone
+  Slide(dialog, "controlColorSlider", 240);
+  Click(dialog, "okBtn");
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(dialog->GetConfirmedSettings().control.GetHue(), 240.0f);
+  for (KEPAtelIma* eye : {image, twin}) {
+    const unsigned char* p = eye->GetPixels();
+    EXPECT_EQ(p[0] + p[1], 0);
+    EXPECT_EQ(p[2], 255);
+  }
+  EXPECT_EQ(image->SwapUndo(), 2);
+  EXPECT_EQ(Current(), original);
+}
+
+TEST_F(AnalysisDialogs, ColourAnalysisRefusesBadValuesAndKeepsTheStoredOnes) {
+  document->LightAction();
+  auto* dialog = document->findChild<KEPAteloLight*>("lightDialog");
+  ASSERT_NE(dialog, nullptr);
+  const KEPLightSettings before = dialog->GetSettings();
+  struct {
+    const char* control;
+    const char* value;
+    const char* warning;
+    const char* shownAfter;
+  } cases[] = {
+      {"hueEditor", "360", "Hue value must bellow to 0-359(deg)", "0"},
+      {"hueEditor", "-1", "Hue value must bellow to 0-359(deg)", "0"},
+      {"lightEditor", "101", "Light value must bellow to 0-100(deg)", "50"},
+      {"lightEditor", "half", "Light value must bellow to 0-100(deg)", "50"},
+      {"saturationEditor", "-3", "Saturation value must bellow to 0-100(deg)", "100"},
+      {"huePrecisionSpinner", "181", "Hue Precision value must bellow to 0-180(deg)", "18"},
+      {"lightPrecisionSpinner", "-1", "Light Precision value must bellow to 0-100(deg)", "10"},
+      {"saturationPrecisionSpinner", "100.5",
+       "Saturation Precision value must bellow to 0-100(deg)", "10"},
+  };
+  for (const auto& c : cases) {
+    Prompt().Clear();
+    if (auto* spinner = dialog->findChild<QDoubleSpinBox*>(c.control)) {
+      spinner->setValue(QString(c.value).toDouble());
+      EXPECT_EQ(spinner->text().toStdString(), c.shownAfter) << c.control;
+    } else {
+      Type(dialog, c.control, c.value);
+      EXPECT_EQ(Find<QLineEdit>(dialog, c.control)->text().toStdString(), c.shownAfter);
+    }
+    ASSERT_EQ(Prompt().asked.size(), 1u) << c.control << " " << c.value;
+    EXPECT_EQ(Prompt().asked[0].name, "warnDlg");
+    EXPECT_EQ(Prompt().asked[0].text, c.warning);
+  }
+  const KEPLightSettings& after = dialog->GetSettings();
+  EXPECT_EQ(after.selected.GetHue(), before.selected.GetHue());
+  EXPECT_EQ(after.selected.GetLightness(), before.selected.GetLightness());
+  EXPECT_EQ(after.selected.GetSaturation(), before.selected.GetSaturation());
+  EXPECT_EQ(after.huePrecision, before.huePrecision);
+  EXPECT_EQ(after.lightPrecision, before.lightPrecision);
+  EXPECT_EQ(after.saturationPrecision, before.saturationPrecision);
+
+  Prompt().Clear();
+  Type(dialog, "hueEditor", "359");
+  Find<QDoubleSpinBox>(dialog, "huePrecisionSpinner")->setValue(90);
+  EXPECT_TRUE(Prompt().asked.empty());
+  EXPECT_EQ(dialog->GetSettings().selected.GetHue(), 359.0f);
+  EXPECT_EQ(Find<QSlider>(dialog, "hueSlider")->value(), 359);
+  EXPECT_FLOAT_EQ(dialog->GetSettings().huePrecision, 0.5f);
+}
+
+TEST_F(AnalysisDialogs, ColourAnalysisTakesTheColourClickedOnTheDocument) {
+  document->LightAction();
+  auto* dialog = document->findChild<KEPAteloLight*>("lightDialog");
+  ASSERT_NE(dialog, nullptr);
+  KEP2DIndicator* indicator = document->GetViewerIndicator();
+  // A grey has no hue: the hue test goes off, with a warning.
+  indicator->Deliver(KEP2DIndicator::kBegin, ViewPoint(30, 4), nullptr);
+  indicator->Deliver(KEP2DIndicator::kEnd, ViewPoint(30, 4), nullptr);
+  ASSERT_EQ(Prompt().asked.size(), 1u);
+  EXPECT_EQ(Prompt().asked[0].text,
+            "Warning: Hue is undefined for this color, so it will be unchecked");
+  EXPECT_FALSE(Find<QCheckBox>(dialog, "hueCheckButton")->isChecked());
+  EXPECT_EQ(dialog->GetSettings().hueTest, 0);
+  EXPECT_TRUE(Find<QLineEdit>(dialog, "hueEditor")->text().isEmpty());
+  EXPECT_EQ(Find<QLineEdit>(dialog, "lightEditor")->text(), "39");  // 100 / 255
+  EXPECT_EQ(Find<QLineEdit>(dialog, "saturationEditor")->text(), "0");
+
+  indicator->Deliver(KEP2DIndicator::kBegin, ViewPoint(2, 2), nullptr);
+  EXPECT_EQ(Prompt().asked.size(), 1u);
+  EXPECT_EQ(Find<QLineEdit>(dialog, "hueEditor")->text(), "0");
+  EXPECT_EQ(Find<QSlider>(dialog, "lightSlider")->value(), 50);
+  EXPECT_EQ(Find<KEPAnalysisSwatch>(dialog, "hlsColorViewer")->GetColour(), QColor(255, 0, 0));
+  Click(dialog, "cancelBtn");
+  indicator->Deliver(KEP2DIndicator::kBegin, ViewPoint(30, 4), nullptr);  // no longer listened to
+  EXPECT_EQ(Prompt().asked.size(), 1u);
+}
+
+TEST_F(AnalysisDialogs, LuminosityAnalysisMeasuresShowsTheValueAndApplies) {
+  document->LuminosityAction();
+  auto* dialog = document->findChild<KEPAteloLuminosity*>("luminosityDialog");
+  ASSERT_TRUE(dialog && dialog->isVisible());
+  EXPECT_EQ(dialog->windowTitle(), "Luminosity Analysis");
+  EXPECT_EQ(image->GetUndoState(), 1);
+  EXPECT_EQ(dialog->GetShadingBar().size(), 32u * 128 * 4);
+  EXPECT_GT(dialog->GetSmallest(), 0.2f);  // the darkest grey, 60 / 255
+  EXPECT_LT(dialog->GetSmallest(), 0.3f);
+  EXPECT_GT(dialog->GetLargest(), 0.4f);  // the lightest, 136 / 255
+
+  // The value under the pointer, over the picture as it was opened.
+  auto hover = [&](const KEPMathPoint2Df& at) {
+    KEP2DViewer* viewer = document->GetViewer();
+    QMouseEvent move(QEvent::MouseMove, viewer->ViewToWidget(at), viewer->mapToGlobal(QPointF()),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewer, &move);
+    return document->GetStatusText().toStdString();
+  };
+  EXPECT_EQ(hover(ViewPoint(5, 5)), "The luminosity value under the cursor is 30.0 %");
+  EXPECT_EQ(hover(ViewPoint(-3, 5)), "");
+  Click(dialog, "distributionAnalysisRadioButton");
+  EXPECT_FALSE(Find<QCheckBox>(dialog, "OutlinesCheckButton")->isEnabled());
+  EXPECT_EQ(hover(ViewPoint(5, 5)), "The contrast value under the cursor is 0.0 %");
+  Click(dialog, "intensityAnalysisRadioButton");
+
+  // The last active level cannot be switched off.
+  Click(dialog, "Luminosity2CheckButton");
+  Click(dialog, "Luminosity3CheckButton");
+  EXPECT_FALSE(Find<QCheckBox>(dialog, "Luminosity1CheckButton")->isEnabled());
+  Click(dialog, "Luminosity3CheckButton");
+  EXPECT_TRUE(Find<QCheckBox>(dialog, "Luminosity1CheckButton")->isEnabled());
+
+  Click(dialog, "autoAdjustmentPushButton");
+  const float mn = dialog->GetSmallest(), mx = dialog->GetLargest();
+  EXPECT_EQ(Find<QSlider>(dialog, "Luminosity1Slider")->value(), std::lround(mx * 100));
+  EXPECT_EQ(Find<QSlider>(dialog, "Luminosity3Slider")->value(),
+            std::lround(static_cast<float>((mn + mx) / 3.0) * 100));
+  EXPECT_FLOAT_EQ(dialog->GetSettings().levels[2].GetLevel(),
+                  Find<QSlider>(dialog, "Luminosity3Slider")->value() / 100.0f);
+  Slide(dialog, "LuminosityFreqSlider", 6);
+  Click(dialog, "OutlinesCheckButton");
+  Click(dialog, "previewCheckButton");
+  const Pixels previewed = Current();
+  EXPECT_NE(previewed, original);
+  EXPECT_EQ(hover(ViewPoint(-3, 5)), "");
+  Click(dialog, "okBtn");
+  EXPECT_EQ(hover(ViewPoint(5, 5)), "");  // no longer listened to
+
+  // What was applied is the analysis of the whole picture with the
+  // settings confirmed.
+  KEPLuminositySettings settings = dialog->GetConfirmedSettings();
+  EXPECT_EQ(settings.frequency, 6);
+  KEPLuminosityShading shading;
+  shading.InitSortedShadingStep(&settings.levels[0], &settings.levels[1], &settings.levels[2]);
+  Pixels expected(original.size());
+  float smallest = 0, largest = 0;
+  KEPLuminosityAnalysis::AnalyseImage(original.data(), expected.data(), kWidth, kHeight,
+                                      KEPAnalysisArea(kWidth, kHeight), settings, shading, smallest,
+                                      largest);
+  EXPECT_EQ(Current(), expected);
+  EXPECT_EQ(previewed, expected);
+}
+
+TEST_F(AnalysisDialogs, AnImageClosedUnderAnOpenWindowIsLetGo) {
+  document->LuminosityAction();
+  auto* dialog = document->findChild<KEPAteloLuminosity*>("luminosityDialog");
+  ASSERT_NE(dialog, nullptr);
+  Click(dialog, "previewCheckButton");
+  Prompt().QueueAnswer(2);  // do not save the changed picture
+  document->CloseAction();
+  ASSERT_EQ(document->GetNbrImage(), 0);
+  EXPECT_FALSE(dialog->isVisible());
+  errmsg[0] = 0;
+  document->LuminosityAction();  // nothing to analyse
+  EXPECT_STREQ(errmsg, "No image to analyse !\nSelect an image.");
+  EXPECT_FALSE(dialog->isVisible());
+}
+
+}  // namespace
