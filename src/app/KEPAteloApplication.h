@@ -17,7 +17,11 @@ class KEPAteloApplication : public QObject {
   KEPAteloApplication();
   ~KEPAteloApplication() override;
 
-  // 0 = the workbench is up and the event loop may run.
+  // Exit status of a batch run that no renderer can reach.
+  static constexpr int EXIT_NO_LINK = 8;
+
+  // 0 = the workbench is up and the event loop may run; otherwise the
+  // status the program ends with.
   int BeginApplication(const KEPAteloCommandLine& line);
   int EndApplication();
 

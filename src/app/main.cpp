@@ -40,7 +40,10 @@ int main(int argc, char** argv) {
 
   QApplication toolkit(argc, argv);
   KEPAteloApplication application;
-  if (application.BeginApplication(line) != 0) return 1;
+  if (int status = application.BeginApplication(line); status != 0) {
+    application.EndApplication();
+    return status;
+  }
   KEPScript::StartFromEnvironment();
   int status = toolkit.exec();
   application.EndApplication();

@@ -428,6 +428,9 @@ void KEPAteloDocument::DisplayError() {
   }
   std::string text = errmsg;
   if (text.empty() || text.back() != '\n') text += '\n';
+  // In a batch run the error ends the run (RenderEnd) before its work is
+  // done.
+  if (_modAff == MODE_RENDER_VISU_OFF) _exitStatus |= EXIT_ERROR;
   RenderMessage(static_cast<int>(text.size()), text.c_str());
   RenderEnd();
 }

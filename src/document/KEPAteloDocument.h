@@ -61,6 +61,15 @@ class KEPAteloDocument : public QMainWindow,
   // own destruction); by default the event loop is left.
   void SetQuitHandler(std::function<void()> handler) { _quitHandler = std::move(handler); }
 
+  // Exit statuses of a batch run that could not do its job; they add up.
+  // An error ended the run early (a start file, or a file the renderer asked
+  // for, could not be opened).
+  static constexpr int EXIT_ERROR = 2;
+  // A frame was not saved: its save failed, its image could not be made, or
+  // it was still unfinished when the renderer moved on or the run ended.
+  static constexpr int EXIT_FRAME_NOT_SAVED = 4;
+  int GetExitStatus() const { return _exitStatus; }
+
   // --- files ------------------------------------------------------------------
   // Loads the files into the series, the last of the list first; the result
   // is the outcome of the first name (0 = success). Names that fail are

@@ -10,6 +10,7 @@
 #include "document/KEPAteloFileTypes.h"
 #include "document/KEPAteloWindowRules.h"
 #include "image/KEPAtelIma.h"
+#include "image/KEPImageMemory.h"
 #include "platform/KEPErrmsg.h"
 #include "platform/KEPPrompt.h"
 #include "platform/KEPTrace.h"
@@ -32,10 +33,10 @@ float CentredOrigin(int size) {
 // --- display -----------------------------------------------------------------------
 
 void KEPAteloDocument::ConfigDisplay(int mode) {
-  if (mode == 10)
-    _modAff = MODE_PICTURE;
-  else if (_modAff != MODE_RENDER_VISU_OFF)
-    _modAff = MODE_RENDER;
+  // A batch run stays a batch run whatever the renderer sends: leaving mode
+  // 3 would stop the saving, the printing and the end at "END_DISP".
+  if (_modAff == MODE_RENDER_VISU_OFF) return;
+  _modAff = mode == 10 ? MODE_PICTURE : MODE_RENDER;
 }
 
 KEPAtelIma* KEPAteloDocument::GetPosImage(int position) const {
@@ -321,9 +322,14 @@ void KEPAteloDocument::RenderNew(const char* fileName, int displayCode, int fram
   RenderInit();
   ConfigDisplay(displayCode & 0xffffff);
 
-  if (_renderImage && _series->LocateImage(_renderImage) && _renderImage->IsSaved()) {
-    RemoveImageRep(_renderImage);
-    _renderImage->UnloadPixels();
+  if (_renderImage && _series->Contains(_renderImage)) {
+    // The renderer moved on before this frame was complete.
+    if (_modAff == MODE_RENDER_VISU_OFF && !_renderImage->IsDone())
+      _exitStatus |= EXIT_FRAME_NOT_SAVED;
+    if (_renderImage->IsSaved()) {
+      RemoveImageRep(_renderImage);
+      _renderImage->UnloadPixels();
+    }
   }
 
   std::unique_ptr<KEPAtelIma> image;
@@ -339,33 +345,61 @@ void KEPAteloDocument::RenderNew(const char* fileName, int displayCode, int fram
   _bytesReceived = 0;
 
   bool failed = false;
-  if (partWidth <= 0 || partHeight <= 0 || image->AllocatePixels(partWidth, partHeight) != 0) {
+  // A size no image may have gets the plain text; one that the memory
+  // budget refuses says why and what to do.
+  const std::uint64_t pixelCount = std::uint64_t(std::max(partWidth, 0)) * std::max(partHeight, 0);
+  const bool sized = partWidth > 0 && partHeight > 0 && partWidth <= KEPAtelIma::kMaxSide &&
+                     partHeight <= KEPAtelIma::kMaxSide &&
+                     pixelCount <= std::uint64_t(KEPAtelIma::kMaxPixels);
+  const std::uint64_t needed = pixelCount * 4;
+  int allocated = sized ? image->AllocatePixels(partWidth, partHeight) : 1;
+  if (allocated != 0 && sized &&
+      KEPImageMemory::GetInUse() + needed > KEPImageMemory::GetBudget()) {
+    // Saved images have given back what they could already (the series
+    // reclaims them); the rest is held by images not saved.
+    constexpr std::uint64_t kMegabyte = 1 << 20;
+    KEPFormatError(errmsg,
+                   "Can't allocate image data structure: %d x %d needs %llu MB and %llu of the "
+                   "%llu MB for images are in use. Save or close images, or raise ATELO_MEMORY_MB",
+                   partWidth, partHeight,
+                   static_cast<unsigned long long>((needed + kMegabyte - 1) / kMegabyte),
+                   static_cast<unsigned long long>(KEPImageMemory::GetInUse() / kMegabyte),
+                   static_cast<unsigned long long>(KEPImageMemory::GetBudget() / kMegabyte));
+    failed = true;
+  } else if (allocated != 0) {
     KEPFormatError(errmsg, "Can't allocate image data structure");
     failed = true;
   } else {
     LinkImageToViewer(image.get());
     KEPAtelIma* raw = image.release();
     if (_series->AppendOneImage(raw) != 0) {
-      if (!_series->LocateImage(raw)) delete raw;
+      if (!_series->Contains(raw)) delete raw;
       KEPFormatError(errmsg, "Can't append image in serie");
       failed = true;
     } else {
       _renderImage = raw;
     }
   }
-  if (failed) {
-    RenderEnd();
-    DisplayError();
+  if (!failed) return;
+  if (_modAff == MODE_RENDER_VISU_OFF) {
+    // The frame is lost but the run goes on: the next one may fit.
+    _exitStatus |= EXIT_FRAME_NOT_SAVED;
+    std::string text = std::string(errmsg) + "\n";
+    RenderMessage(static_cast<int>(text.size()), text.c_str());
+    return;
   }
+  RenderEnd();
+  DisplayError();
 }
 
 int KEPAteloDocument::RenderDisp(int x0, int y0, int nx, int ny, unsigned int byteCount,
                                  const unsigned char* pixels) {
-  if (!_renderImage || !_series->LocateImage(_renderImage)) {
+  if (!_renderImage || !_series->Contains(_renderImage)) {
     _renderImage = nullptr;
     return 0;
   }
-  if (nx < 0 || ny < 0) return -1;
+  // No image is wider or taller; within these sizes every sum below fits.
+  if (nx < 0 || ny < 0 || nx > KEPAtelIma::kMaxSide || ny > KEPAtelIma::kMaxSide) return -1;
   std::uint64_t patchBytes = std::uint64_t(nx) * std::uint64_t(ny) * 4u;
   if (_renderImage->IsDone()) {
     static const char kLate[] = "WARNING: Patch received after image computation is done !!\n";
@@ -378,12 +412,21 @@ int KEPAteloDocument::RenderDisp(int x0, int y0, int nx, int ny, unsigned int by
   int rows = ny;
   if (nx > 0 && byteCount < patchBytes)
     rows = static_cast<int>(byteCount / (std::uint64_t(nx) * 4u));
-  int x = x0, y = y0;
-  if (_renderImage->GetFramePart() != 0) _renderImage->FrameToLocal(x0, y0, x, y);
-  if (pixels && nx > 0 && rows > 0) _renderImage->PutPatch(x, y, nx, rows, pixels, 1);
+  // Where the patch lands, in 64 bits: any coordinates a renderer sends,
+  // INT_MIN included, place it somewhere, most likely off the image.
+  int partX = 0, partY = 0;
+  if (_renderImage->GetFramePart() != 0) _renderImage->FrameToLocal(0, 0, partX, partY);
+  const std::int64_t x = std::int64_t{x0} + partX, y = std::int64_t{y0} + partY;
+  int width = 0, height = 0;
+  _renderImage->GetSize(width, height);
+  // A patch partly outside is clipped; one wholly outside is only counted.
+  const bool lands =
+      pixels && nx > 0 && rows > 0 && x < width && y < height && x + nx > 0 && y + rows > 0;
+  if (lands) _renderImage->PutPatch(static_cast<int>(x), static_cast<int>(y), nx, rows, pixels, 1);
 
   bool current = _renderImage == _series->GetCurImage();
-  if (_modAff != MODE_RENDER_VISU_OFF && current) DisplaySubImage(x, y, nx, rows, pixels);
+  if (lands && _modAff != MODE_RENDER_VISU_OFF && current)
+    DisplaySubImage(static_cast<int>(x), static_cast<int>(y), nx, rows, pixels);
   if (_modAff == MODE_PICTURE) return 0;
 
   if (_bytesReceived != _renderImage->GetMemorySize()) return 0;
@@ -401,7 +444,11 @@ int KEPAteloDocument::RenderDisp(int x0, int y0, int nx, int ny, unsigned int by
     }
   }
   // The save may have ended the run (batch) or closed the image.
-  if (!_series || !_series->LocateImage(image)) return 0;
+  if (!_series || !_series->Contains(image)) {
+    if (_modAff == MODE_RENDER_VISU_OFF) _exitStatus |= EXIT_FRAME_NOT_SAVED;
+    return 0;
+  }
+  if (_modAff == MODE_RENDER_VISU_OFF && !image->IsSaved()) _exitStatus |= EXIT_FRAME_NOT_SAVED;
   char message[KEP_ERRMSG_SIZE + 64];
   std::snprintf(message, sizeof message,
                 image->IsSaved() ? "IMG  0.0 info : Image '%s' saved\n"
@@ -437,12 +484,15 @@ void KEPAteloDocument::RenderPath(int length, const char* fileName) {
 void KEPAteloDocument::RenderEnd() {
   KEP_TRACE(4, "(KEPAteloDocument::RenderEnd)");
   if (_modAff == MODE_RENDER_VISU_OFF) {
+    // A frame still unfinished when the run ends was never saved.
+    if (_renderImage && _series->Contains(_renderImage) && !_renderImage->IsDone())
+      _exitStatus |= EXIT_FRAME_NOT_SAVED;
     if (!_quitting) FinishQuit();
     return;
   }
   // The rendering is over even when its image did not survive it.
   if (_modAff == MODE_RENDER) _modAff = MODE_PICTURE;
-  if (_renderImage && _series->LocateImage(_renderImage)) {
+  if (_renderImage && _series->Contains(_renderImage)) {
     if (!_renderImage->IsDone()) _renderImage->SetDone();
     if (_renderImage == _series->GetCurImage()) DisplayImage(_renderImage, true);
   }

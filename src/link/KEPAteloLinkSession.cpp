@@ -38,7 +38,7 @@ int KEPAteloLinkInit(const char* title) {
   return status;
 }
 
-void KEPAteloLinkDeclare(const char* windowId, KEPAteloRenderTarget* target) {
+int KEPAteloLinkDeclare(const char* windowId, KEPAteloRenderTarget* target) {
   InitKEPAtelo(target);
   struct {
     const char* message;
@@ -53,8 +53,10 @@ void KEPAteloLinkDeclare(const char* windowId, KEPAteloRenderTarget* target) {
   }
   int value = 0;
   lnkgdec(windowId, value, "CONNEXIO", status);
-  if (status != 0) KEP_TRACE(6, "(KEPAteloLink) lnkgdec '%s': status %d", windowId, status);
+  const int declared = status;
+  if (declared != 0) KEP_TRACE(6, "(KEPAteloLink) lnkgdec '%s': status %d", windowId, declared);
   SendIfAlive(kHost, "TMOUTOFF", "TMOF", 4);
+  return declared;
 }
 
 int KEPAteloStartLink(const char* title, const char* windowId, KEPAteloRenderTarget* target) {

@@ -11,8 +11,9 @@ int KEPAteloLinkInit(const char* title);
 // Once the document exists: hands it to the bridge, registers the callbacks
 // of the renderer messages, publishes the workbench under its window
 // identifier and asks the host design process, when it runs, to suspend its
-// time-out. Failures here are only traced.
-void KEPAteloLinkDeclare(const char* windowId, KEPAteloRenderTarget* target);
+// time-out. Failures here are only traced; the result is lnkgdec's status
+// (0: renderers can find the workbench).
+int KEPAteloLinkDeclare(const char* windowId, KEPAteloRenderTarget* target);
 
 // Both of the above, for callers that create the document first.
 int KEPAteloStartLink(const char* title, const char* windowId, KEPAteloRenderTarget* target);

@@ -137,7 +137,10 @@ int rikcbdis() {
   if (status != LNK_MORE || received != static_cast<int>(sizeof head)) return -1;
   int x0 = head[0], y0 = head[1], nx = head[2], ny = head[3];
   // Sizes that no image can have would overflow the document's byte tally.
-  if (nx < 0 || ny < 0 || std::int64_t{nx} * ny * 4 > LNK_MAX_PART_SIZE) return -1;
+  // Unsigned 64 bits hold any product of two ints and 4; signed ones do not.
+  if (nx < 0 || ny < 0 ||
+      std::uint64_t(nx) * std::uint64_t(ny) * 4u > std::uint64_t(LNK_MAX_PART_SIZE))
+    return -1;
   // The pixels are read where the link received them: the document copies
   // them into the image anyway, and a patch stream is mostly copying.
   const void* pixels = nullptr;

@@ -46,10 +46,12 @@ KEPAteloSeries::KEPAteloSeries(KEPAteloSeriesHost* host, QWidget* parent)
   KEP_TRACE(2, "(KEPAteloSeries::KEPAteloSeries)\n");
   BuildWindow();
   UpdateButtons();
+  RegisterReclaimer();
 }
 
 KEPAteloSeries::~KEPAteloSeries() {
   KEP_TRACE(2, "(KEPAteloSeries::~KEPAteloSeries)\n");
+  UnregisterReclaimer();
   // The list outlives this part of the object while the base destroys its
   // children; it must not call back into a half-destroyed series.
   QObject::disconnect(_list, nullptr, this, nullptr);
@@ -160,8 +162,12 @@ std::string KEPAteloSeries::GetLabel(int position) const {
   return LineLabel(_list->item(position - 1));
 }
 
+bool KEPAteloSeries::Contains(const KEPAtelIma* image) const {
+  return image && _members.count(image) != 0;
+}
+
 int KEPAteloSeries::LocateImage(const KEPAtelIma* image) const {
-  if (!image) return 0;
+  if (!Contains(image)) return 0;
   for (int i = 0; i < GetNbrImage(); ++i) {
     if (_images[i].get() == image) return i + 1;
   }
@@ -169,10 +175,13 @@ int KEPAteloSeries::LocateImage(const KEPAtelIma* image) const {
 }
 
 std::vector<int> KEPAteloSeries::GetSelectedPositions() const {
+  // From the selection itself: asking every line would make each insertion
+  // cost as much as the series is long.
   std::vector<int> positions;
-  for (int row = 0; row < _list->count(); ++row) {
-    if (_list->item(row)->isSelected()) positions.push_back(row + 1);
-  }
+  for (const QModelIndex& index : _list->selectionModel()->selectedIndexes())
+    positions.push_back(index.row() + 1);
+  std::sort(positions.begin(), positions.end());
+  positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
   return positions;
 }
 
@@ -184,24 +193,26 @@ void KEPAteloSeries::SetSelectedPositions(std::span<const int> positions) {
   }
 }
 
-std::vector<std::string> KEPAteloSeries::OtherLabels(int position) const {
-  std::vector<std::string> labels;
-  for (int row = 0; row < _list->count(); ++row) {
-    if (row != position - 1) labels.push_back(LineLabel(_list->item(row)));
-  }
-  return labels;
-}
-
-std::string KEPAteloSeries::LabelOf(const KEPAtelIma* image) const {
+std::string KEPAteloSeries::LabelOf(const KEPAtelIma* image) {
   const char* name = image->GetName();
-  return KEPSeriesRules::MakeLabel(name ? name : "", OtherLabels(LocateImage(image)));
+  const int position = LocateImage(image);
+  if (!position) return _labels.Make(name ? name : "");
+  const std::string own = LineLabel(_list->item(position - 1));
+  return _labels.Make(name ? name : "", &own);
 }
 
 void KEPAteloSeries::UpdateLine(int position) {
   KEPAtelIma* image = GetPosImage(position);
   if (!image) return;
+  QListWidgetItem* item = _list->item(position - 1);
+  const std::string old = LineLabel(item);
+  const char* name = image->GetName();
+  const std::string label = _labels.Make(name ? name : "", &old);
+  if (label == old) return;
+  _labels.Remove(old);
+  _labels.Add(label);
   // setText leaves the selection as it is.
-  SetLineLabel(_list->item(position - 1), LabelOf(image));
+  SetLineLabel(item, label);
 }
 
 // --- selection -----------------------------------------------------------
@@ -249,6 +260,7 @@ void KEPAteloSeries::ActivatePosition(int position, bool keepSelection) {
       SetSelectedPositions(_current ? std::span<const int>(only) : std::span<const int>());
     }
     KEPAtelIma* image = GetCurImage();
+    MarkShown(image);
     if (!image || image->GetFramePart() != 0 || image->GetPixels()) break;
     // The pixels were dropped to save memory. An unsaved image has nothing
     // to bring back; a saved one is read again, and one that cannot be read
@@ -280,7 +292,10 @@ int KEPAteloSeries::InsertionPoint(int position) const {
 int KEPAteloSeries::PlaceImage(std::unique_ptr<KEPAtelIma> image, int after) {
   after = std::clamp(after, 0, GetNbrImage());
   const char* name = image->GetName();
-  std::string label = KEPSeriesRules::MakeLabel(name ? name : "", OtherLabels(0));
+  std::string label = _labels.Make(name ? name : "");
+  _labels.Add(label);
+  _members.insert(image.get());
+  MarkShown(image.get());
   _images.insert(_images.begin() + after, std::move(image));
   {
     QSignalBlocker block(_list);
@@ -298,7 +313,7 @@ int KEPAteloSeries::InsertImageAfter(KEPAtelIma* image, int after) {
   _lastInserted = 0;
   if (!image) return 0;
   std::unique_ptr<KEPAtelIma> owned;
-  if (LocateImage(image)) {
+  if (Contains(image)) {
     // One record cannot sit twice in the list: the second line gets a copy
     // that matches the file as the first one does.
     owned = std::make_unique<KEPAtelIma>(*image);
@@ -376,9 +391,13 @@ int KEPAteloSeries::AppendOneImage(KEPAtelIma* image) {
 std::unique_ptr<KEPAtelIma> KEPAteloSeries::TakeImage(int position) {
   std::unique_ptr<KEPAtelIma> image = std::move(_images[position - 1]);
   _images.erase(_images.begin() + (position - 1));
+  _members.erase(image.get());
+  _lastShown.erase(image.get());
   {
     QSignalBlocker block(_list);
-    delete _list->takeItem(position - 1);
+    QListWidgetItem* item = _list->takeItem(position - 1);
+    _labels.Remove(LineLabel(item));
+    delete item;
   }
   // No stereo partner may keep pointing at an image that may be deleted.
   for (auto& other : _images) {
@@ -527,99 +546,6 @@ int KEPAteloSeries::SwapImages(int first, int second) {
   SetLineLabel(a, LineLabel(b));
   SetLineLabel(b, label);
   return 0;
-}
-
-void KEPAteloSeries::MoveImage(int from, int to) {
-  auto begin = _images.begin();
-  if (from < to) {
-    std::rotate(begin + (from - 1), begin + from, begin + to);
-  } else {
-    std::rotate(begin + (to - 1), begin + (from - 1), begin + from);
-  }
-  QSignalBlocker block(_list);
-  QListWidgetItem* item = _list->takeItem(from - 1);
-  _list->insertItem(to - 1, item);
-}
-
-int KEPAteloSeries::MoveOne(KEPAtelIma* image, bool up) {
-  const int count = GetNbrImage();
-  const int position = LocateImage(image);
-  if (!position || count < 2) return 1;
-  if (up) {
-    if (position == 1) {
-      MoveImage(1, count);
-      return 0;
-    }
-    return SwapImages(position - 1, position);
-  }
-  if (position == count) {
-    MoveImage(count, 1);
-    return 0;
-  }
-  return SwapImages(position, position + 1);
-}
-
-int KEPAteloSeries::MoveMulti(std::span<const int> positions, bool up) {
-  std::vector<KEPAtelIma*> moved;
-  for (int position : positions) {
-    if (KEPAtelIma* image = GetPosImage(position)) moved.push_back(image);
-  }
-  if (moved.empty()) return 1;
-  KEPAtelIma* current = GetCurImage();
-  int result = 0;
-  if (static_cast<int>(moved.size()) == GetNbrImage()) {
-    // The whole series turns; in stereo by a pair so that eyes stay matched.
-    const int steps = _host->IsStereoActivate() ? 2 : 1;
-    for (int s = 0; s < steps && result == 0; ++s) {
-      result = MoveOne(up ? _images.front().get() : _images.back().get(), up);
-    }
-  } else {
-    // Going down, the lowest line moves first so that a block of lines
-    // moves as a block instead of lines swapping among themselves.
-    std::vector<KEPAtelIma*> order = moved;
-    if (!up) std::reverse(order.begin(), order.end());
-    for (KEPAtelIma* image : order) {
-      result = MoveOne(image, up);
-      if (result) break;
-    }
-  }
-  _current = LocateImage(current);
-  std::vector<int> selection;
-  for (KEPAtelIma* image : moved) selection.push_back(LocateImage(image));
-  std::sort(selection.begin(), selection.end());
-  SetSelectedPositions(selection);
-  UpdateButtons();
-  return result;
-}
-
-int KEPAteloSeries::UpSingle(int position) {
-  const int one[] = {position};
-  return MoveMulti(one, true);
-}
-
-int KEPAteloSeries::DownSingle(int position) {
-  const int one[] = {position};
-  return MoveMulti(one, false);
-}
-
-int KEPAteloSeries::UpMulti(std::span<const int> positions) {
-  return MoveMulti(positions, true);
-}
-
-int KEPAteloSeries::DownMulti(std::span<const int> positions) {
-  return MoveMulti(positions, false);
-}
-
-void KEPAteloSeries::UpAction() {
-  KEP_TRACE(4, "(KEPAteloSeries::UpAction)\n");
-  std::vector<int> selected = GetSelectedPositions();
-  if (!selected.empty()) UpMulti(selected);
-}
-
-void KEPAteloSeries::DownAction() {
-  KEP_TRACE(4, "(KEPAteloSeries::DownAction)\n");
-  std::vector<int> selected = GetSelectedPositions();
-  if (!selected.empty()) DownMulti(selected);
 }
 
 // --- stereo and display ------------------------------------------------------------

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <QDialog>
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "image/KEPAtelIma.h"
+#include "series/KEPSeriesLabels.h"
 
 class KEPAteloSeriesHost;
 class QAction;
@@ -37,6 +41,8 @@ class KEPAteloSeries : public QDialog {
   virtual int GetCurValue() const;
   virtual std::string GetCurLabel() const;
   virtual int LocateImage(const KEPAtelIma* image) const;
+  // Whether the image is in the series, without looking for its place.
+  bool Contains(const KEPAtelIma* image) const;
   // Inserts after the current image (or the last selected line); with
   // `select` the new image becomes current. 0 = success.
   virtual int InsertOneImageAfter(const char* fileName, int select);
@@ -95,6 +101,12 @@ class KEPAteloSeries : public QDialog {
   int SwapImages(int first, int second);
   void UpdateLine(int position);
 
+  // Frees at least `missing` bytes of pixels if it can, by dropping those of
+  // saved images that are not shown, least recently shown first (they are
+  // read again when shown); returns the bytes freed. The image memory budget
+  // calls it when an allocation would pass the budget.
+  std::uint64_t ReclaimPixels(std::uint64_t missing);
+
   // Selected lines as 1-based positions, in list order.
   std::vector<int> GetSelectedPositions() const;
   // Selects exactly these lines, without making any of them current.
@@ -141,8 +153,16 @@ class KEPAteloSeries : public QDialog {
   void ActivatePosition(int position, bool keepSelection);
   int MoveOne(KEPAtelIma* image, bool up);
   int MoveMulti(std::span<const int> positions, bool up);
-  std::vector<std::string> OtherLabels(int position) const;
-  std::string LabelOf(const KEPAtelIma* image) const;
+  // The label the image gets now (its line's own label not counting).
+  std::string LabelOf(const KEPAtelIma* image);
+  void RegisterReclaimer();
+  void UnregisterReclaimer();
+  // The image was put in the series or made current.
+  void MarkShown(const KEPAtelIma* image);
+  // `names` counts the images of each file name.
+  bool CanDropPixels(const KEPAtelIma* image,
+                     const std::unordered_map<std::string, int>& names) const;
+
   // A question in a box in picture mode; otherwise `defaultAnswer` at once
   // and `statement` to the message path.
   int Ask(const std::string& text, std::vector<std::string> buttons, const std::string& statement,
@@ -150,7 +170,15 @@ class KEPAteloSeries : public QDialog {
 
   KEPAteloSeriesHost* _host;  // not owned
   std::vector<std::unique_ptr<KEPAtelIma>> _images;
+  std::unordered_set<const KEPAtelIma*> _members;  // the same images, to test membership
+  KEPSeriesLabels _labels;                         // what the lines show
   int _current = 0;
+  // When each image was last made current (or put in), for the memory
+  // budget's order of reclaiming.
+  std::unordered_map<const KEPAtelIma*, std::uint64_t> _lastShown;
+  std::uint64_t _showClock = 0;
+  // The image being saved: its pixels stay while the save reads others.
+  const KEPAtelIma* _pinned = nullptr;
   // Cut or copied images waiting to be pasted; those that left the series
   // are owned by _pasteOwned.
   KEPListPtrKEPAtelIma _pasteList;

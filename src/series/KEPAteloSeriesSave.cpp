@@ -193,6 +193,14 @@ int KEPAteloSeries::SaveSingle(KEPAtelIma* image, const char* newName) {
     return 1;
   }
   if (!PromptIfNotDone(image)) return 0;
+  // Reading other images (keep mode's answer below) may call on the memory
+  // budget, which must not drop the pixels being saved.
+  struct Pin {
+    const KEPAtelIma*& pinned;
+    const KEPAtelIma* before;
+    ~Pin() { pinned = before; }
+  } pin{_pinned, _pinned};
+  _pinned = image;
 
   bool loaded = false;
   if (!image->GetPixels()) {
@@ -319,25 +327,15 @@ int KEPAteloSeries::SaveSeries(const char* fileName) {
 int KEPAteloSeries::InsertSeries(const char* fileName, int select) {
   KEP_TRACE(4, "(KEPAteloSeries::InsertSeries) %s\n", fileName ? fileName : "");
   std::string path = ResolveFilename(fileName);
-  struct stat info {};
-  if (!fileName || !*fileName || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (!fileName || !*fileName) {
     KEPFormatError(errmsg, "File '%s' not found", path.c_str());
     return 1;
   }
-  // A list of names this long is no series file; reading it would only
-  // fill memory.
-  constexpr off_t kMaxSeriesFile = 64 << 20;
-  if (info.st_size > kMaxSeriesFile) {
-    KEPFormatError(errmsg, "File '%s' is not a series file", path.c_str());
-    return 1;
-  }
-  std::vector<std::string> lines = litimages(path.c_str());
-  // An empty list is either a file without names or one that could not be
-  // read; only then is the file counted to tell which.
-  if (lines.empty() && litnbimages(path.c_str()) < 0) {
-    KEPFormatError(errmsg, "Unable to read file %s", path.c_str());
-    return 1;
-  }
+  // Only a regular file of a sane size is read (errmsg says what else was
+  // refused): a FIFO or a device named as a series must not hang the
+  // workbench.
+  std::vector<std::string> lines;
+  if (litimages(path.c_str(), lines) < 0) return 1;
   // Binary data is refused whole rather than reported line by line.
   for (const std::string& line : lines) {
     if (line.find('\0') != std::string::npos) {

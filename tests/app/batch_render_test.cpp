@@ -1,5 +1,6 @@
 // The workbench in a batch run, fed by the demo renderer over a real link.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -53,6 +54,16 @@ class BatchRender : public ::testing::Test {
     ASSERT_TRUE(std::filesystem::exists(dir.File("lnk") + "/" + id));
   }
 
+  // Starts the workbench under `id`, renders into it and returns the run's
+  // exit status (-1 when END_DISP did not end it); `out` gets its output.
+  int Run(const QString& id, const QStringList& args) {
+    StartWorkbench(id.toLatin1().constData());
+    EXPECT_EQ(Render(QStringList{"-id", id, "--quiet"} + args), 0);
+    if (!workbench.waitForFinished(20000)) return -1;
+    out = workbench.readAllStandardOutput();
+    return workbench.exitCode();
+  }
+
   int Render(QStringList args) {
     QProcess renderer;
     renderer.setProcessEnvironment(env);
@@ -64,6 +75,7 @@ class BatchRender : public ::testing::Test {
   TempDir dir;
   QProcessEnvironment env;
   QProcess workbench;
+  QString out;
 };
 
 TEST_F(BatchRender, SavesEveryFrameWithExactlyThePixelsSent) {
@@ -101,26 +113,72 @@ TEST_F(BatchRender, SavesEveryFrameWithExactlyThePixelsSent) {
   }
 }
 
-TEST_F(BatchRender, ARendererKilledInTheMiddleOfAFrameLeavesTheWorkbenchWorking) {
+TEST_F(BatchRender, ARendererKilledInTheMiddleOfAFrameComesBackUnderItsName) {
   StartWorkbench("DISP_KIL");
   QProcess first;
   first.setProcessEnvironment(env);
   first.start(QString::fromStdString(Program("atelo-render")),
-              {"-id", "DISP_KIL", "--size", "256x256", "--patch", "8", "--delay", "20", "--quiet",
-               "--name", "FIRST"});
-  ASSERT_TRUE(first.waitForStarted(10000));
+              {"-id", "DISP_KIL", "--size", "256x256", "--patch", "8", "--delay", "20", "--name",
+               "RENDERER"});
+  // It says so just before its frame starts.
+  first.setReadChannel(QProcess::StandardError);
+  ASSERT_TRUE(first.waitForReadyRead(20000));
   std::this_thread::sleep_for(std::chrono::milliseconds(600));
   first.kill();
   first.waitForFinished(5000);
   EXPECT_EQ(workbench.state(), QProcess::Running);
 
-  // A second renderer takes over and its frame is saved.
-  ASSERT_EQ(
-      Render({"-id", "DISP_KIL", "--size", "32x16", "--first", "5", "--quiet", "--name", "SECOND"}),
-      0);
+  // Restarted under the same name, the renderer is heard and its frame saved;
+  // the frame left unfinished makes the run's status 4.
+  ASSERT_EQ(Render({"-id", "DISP_KIL", "--size", "32x16", "--first", "5", "--quiet", "--name",
+                    "RENDERER"}),
+            0);
   ASSERT_TRUE(workbench.waitForFinished(20000));
   EXPECT_TRUE(std::filesystem::exists(dir.File("out") + "/frame.0005.png"))
       << workbench.readAllStandardOutput().toStdString();
+  EXPECT_EQ(workbench.exitCode(), 4);
+}
+
+TEST_F(BatchRender, FinishedPicturesKeepTheRunInBatchModeToItsEnd) {
+  EXPECT_EQ(Run("DISP_C10", {"--config", "10", "--frames", "2", "--size", "16x8"}), 0);
+  EXPECT_EQ(out.count(".png' saved\n"), 2) << out.toStdString();
+}
+
+TEST_F(BatchRender, RunsThatFailTheirJobEndWithTheirStatus) {
+  const QString atelo = QString::fromStdString(Program("atelo"));
+  const QString missing = QString::fromStdString(dir.File("missing/x.png"));
+  EXPECT_EQ(Run("DISP_NSV", {"--size", "8x8", "--file-name", missing}), 4);
+  // Past the memory budget, two 16 MB frames fit and the next two are
+  // refused, the run going on to its end.
+  env.insert("ATELO_MEMORY_MB", "40");
+  EXPECT_EQ(Run("DISP_MEM", {"--size", "2048x2048", "--frames", "4", "--no-pixels"}), 4);
+  EXPECT_EQ(out.count("Can't allocate image data structure: 2048 x 2048 needs 16 MB and 32 of the "
+                      "40 MB for images are in use. Save or close images, or raise "
+                      "ATELO_MEMORY_MB\n"),
+            2)
+      << out.toStdString();
+  // An identifier another run holds ends a run at once; so does a start file
+  // that cannot be opened.
+  StartWorkbench("DISP_TWO");
+  QProcess second;
+  second.setProcessEnvironment(env);
+  second.start(atelo, {"-b", "-id", "DISP_TWO"});
+  ASSERT_TRUE(second.waitForFinished(20000));
+  EXPECT_EQ(second.exitCode(), 8);
+  EXPECT_NE(second.readAllStandardError().indexOf("another live process"), -1);
+  second.start(atelo, {"-b", "-id", "DISP_ONE", missing});
+  ASSERT_TRUE(second.waitForFinished(20000));
+  EXPECT_EQ(second.exitCode(), 2);
+  workbench.kill();
+  workbench.waitForFinished();
+}
+
+TEST_F(BatchRender, ADefaultsFileThatIsAFifoIsRefusedWithoutHoldingUpTheRun) {
+  std::filesystem::remove(dir.File(".virda_atelo.env"));
+  ASSERT_EQ(mkfifo(dir.File(".virda_atelo.env").c_str(), 0600), 0);
+  const QString file = QString::fromStdString(dir.File("fifo.png"));
+  EXPECT_EQ(Run("DISP_FIF", {"--size", "8x8", "--file-name", file}), 0);
+  EXPECT_NE(workbench.readAllStandardError().indexOf(".virda_atelo.env is a FIFO"), -1);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <filesystem>
 
@@ -300,6 +302,21 @@ TEST_F(DocumentTest, FramePartsTakeTheirShareOfTheFrame) {
   auto pixels = Patch(1, 1, 77);
   doc.RenderDisp(6, 3, 1, 1, 4, pixels.data());
   EXPECT_EQ(image->GetPixels()[0], 77);
+}
+
+TEST_F(DocumentTest, PatchesAnywhereAreCountedButNeverWrittenOutsideTheImage) {
+  WriteDefaults("DEF_PATH=" + dir.Path() + "\nDEF_AUTOSAVE=NO\n");
+  KEPAteloDocument& doc = Make();
+  doc.RenderNew("", (16 << 24) | 1, 0, 10, 7);  // a 4 x 4 part
+  KEPAtelIma* image = doc.GetRenderImage();
+  auto pixels = Patch(4, 3, 9);
+  for (auto [x, y] : {std::pair{INT_MIN, INT_MIN}, {INT_MAX, 0}, {0, INT_MIN + 1}, {5, 3}})
+    EXPECT_EQ(doc.RenderDisp(x, y, 1, 1, 4, pixels.data()), 0) << x << ", " << y;
+  EXPECT_EQ(std::count(image->GetPixels(), image->GetPixels() + 64, 9), 0);
+  EXPECT_EQ(doc.RenderDisp(0, 0, INT_MAX, INT_MAX, 48, pixels.data()), -1);  // not counted
+  EXPECT_EQ(doc.RenderDisp(6, 3, 4, 3, 48, pixels.data()), 0);  // 4 x 4 + 48 = 64 bytes
+  EXPECT_TRUE(image->IsDone());
+  EXPECT_EQ(std::count(image->GetPixels(), image->GetPixels() + 64, 9), 48);
 }
 
 TEST_F(DocumentTest, RenderEndReturnsToPictureMode) {

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -86,6 +87,7 @@ TEST_F(LinkProtocol, BodiesAreCheckedBeforeTheDocumentSeesThem) {
       {"DISPLAY ", {Ints({0, 0, 2, 2}), pixels, ""}, -2},
       {"DISPLAY ", {Ints({0, 0, -2, -2}), pixels}, -1},
       {"DISPLAY ", {Ints({0, 0, 65536, 65536}), pixels}, -1},
+      {"DISPLAY ", {Ints({0, 0, INT_MAX, INT_MAX}), pixels}, -1},  // 2^64 bytes: no wrap
       {"MESSAGE ", {std::string(256, 'm')}, 0},
       {"MESSAGE ", {std::string(257, 'm')}, -1},
       {"MESSAGE ", {""}, -4},

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -74,9 +75,23 @@ int KEPRenderClient::InitDisplay(const std::string& host, int timeoutMs) {
 }
 
 int KEPRenderClient::Handshake(const std::string& host, int timeoutMs, std::string& error) {
-  std::int32_t reason = LNK_REASON_CONNECT;
-  int status = Send("CONNEXIO", &reason, 4, nullptr, 0, 1);
-  if (status == 0) status = InitDisplay(host, timeoutMs);
+  // The workbench does not hear a connection under our name while it still
+  // holds the one of a predecessor of that name (killed with messages
+  // unread): without an answer soon, connect again.
+  constexpr int kAttemptMs = 1000;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  int status = 0;
+  for (int attempt = 0;; ++attempt) {
+    if (attempt > 0) _link->Reconnect(_window.c_str());
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    deadline - std::chrono::steady_clock::now())
+                    .count();
+    std::int32_t reason = LNK_REASON_CONNECT;
+    status = Send("CONNEXIO", &reason, 4, nullptr, 0, 1);
+    if (status == 0)
+      status = InitDisplay(host, static_cast<int>(std::clamp<long long>(left, 0, kAttemptMs)));
+    if (status != LNK_ERR_TIMEOUT || left <= kAttemptMs) break;
+  }
   if (status != 0) {
     error = "no answer to INITDISP from '" + KEPLinkDirectory::TrimName(_window) + "' (status " +
             std::to_string(status) + ")";

@@ -23,7 +23,8 @@ class KEPRenderClient {
   // Opens the link under `ownName` and waits up to waitMs for the window's
   // entry. 0 on success, else `error` says why.
   int Open(const std::string& ownName, const std::string& window, int waitMs, std::string& error);
-  // "CONNEXIO" then "INITDISP", waiting for its answer.
+  // "CONNEXIO" then "INITDISP", waiting for its answer; both are sent again
+  // on a new connection while none comes.
   int Handshake(const std::string& host, int timeoutMs, std::string& error);
 
   // "INITDISP", waiting for its answer. Since the workbench handles

@@ -54,6 +54,7 @@ const char* KEPRenderUsage() {
          "  --wait MS           wait that long for the window to appear on the link\n"
          "  --timeout MS        give up when the workbench takes no message that long\n"
          "                      (default 30000)\n"
+         "  --no-pixels         send each frame's NEWIMAGE but none of its patches\n"
          "  --stats             print the pixel throughput (MB/s) at the end\n"
          "  --quiet             no progress on standard error\n"
          "  -h, --help          this text\n"
@@ -82,6 +83,9 @@ bool KEPParseRenderOptions(int argc, char** argv, KEPRenderOptions& options, std
       continue;
     } else if (option == "--quiet") {
       options.quiet = true;
+      continue;
+    } else if (option == "--no-pixels") {
+      options.noPixels = true;
       continue;
     }
     static const char* const withValue[] = {

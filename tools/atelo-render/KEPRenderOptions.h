@@ -25,6 +25,7 @@ struct KEPRenderOptions {
   int waitMs = 0;
   int timeoutMs = 30000;
   bool loop = false;
+  bool noPixels = false;  // frames announced but never sent
   bool stats = false;
   bool quiet = false;
   bool help = false;

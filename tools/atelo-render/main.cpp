@@ -47,6 +47,7 @@ bool RenderFrame(KEPRenderClient& client, const KEPRenderOptions& options,
   client.Message("RC   0.0 info : frame " + std::to_string(frame) + ", " +
                  std::to_string(area.width) + " x " + std::to_string(area.height) + "\n");
   client.Message("RC   0.0 progr: rendering\n");
+  if (options.noPixels) return true;
   // The frame's set-up on the workbench (a new image of the frame's size)
   // is left out of --stats: the answer to INITDISP says it is done.
   if (options.stats && client.InitDisplay(host, options.timeoutMs) != 0)

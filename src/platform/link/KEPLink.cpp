@@ -108,9 +108,12 @@ int KEPLink::Declare(const char* name, const char* connectMessage) {
     auto router = std::make_unique<zmq::socket_t>(*_context, zmq::socket_type::router);
     router->set(zmq::sockopt::maxmsgsize, LNK_MAX_PART_SIZE);
     router->set(zmq::sockopt::router_mandatory, 1);
-    // A renderer that restarts under the same name replaces its old
-    // connection instead of being turned away.
-    router->set(zmq::sockopt::router_handover, 1);
+    // No hand-over: a second connection under a name already connected is
+    // not heard, so that it cannot cut the first one off (ZeroMQ would drop
+    // what the first has queued). A process that dies loses its connection
+    // with it, which frees the name for its successor. Heartbeats are no
+    // help here: a receiver that stops reading while it is busy would time
+    // out live senders.
     router->set(zmq::sockopt::rcvhwm, kReceiveQueue);
     router->set(zmq::sockopt::linger, kLingerMs);
     router->bind(KEPLinkDirectory::DefaultEndpoint(_directory, padded));
@@ -222,6 +225,11 @@ int KEPLink::Close(const char* process) {
   std::string padded = KEPLinkDirectory::PadName(process);
   _closed.insert(padded);
   _peers.erase(padded);
+  return 0;
+}
+
+int KEPLink::Reconnect(const char* process) {
+  _peers.erase(KEPLinkDirectory::PadName(process));
   return 0;
 }
 

@@ -101,6 +101,11 @@ class KEPLink {
   // Forgets the connection to `process` and drops what it sends until it
   // connects again.
   int Close(const char* process);
+  // Drops our connection to `process`; the next Send opens a new one. A
+  // receiver does not hear a connection made under our name while it still
+  // holds an older one (a predecessor that died with messages unread): a
+  // sender that gets no answer connects again.
+  int Reconnect(const char* process);
   bool IsClosed(const char* process) const;
 
   // Dispatches messages from the Qt event loop; Declare does it when called

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -40,15 +41,79 @@ constexpr std::size_t kHeadSlack = 4096;
 // no file name or command is that long, and a binary file given by mistake
 // must not be read into memory whole.
 constexpr std::size_t kListLineLimit = 64 * 1024;
+// The largest files read. The defaults are a few dozen short keys; 16 MB
+// still takes a hand-edited file with a pasted blob in it, and costs well
+// under a second although the file is read again for every key. A list of
+// 64 MB holds hundreds of thousands of names.
+constexpr std::uint64_t kSettingsFileLimit = std::uint64_t{16} << 20;
+constexpr std::uint64_t kListFileLimit = std::uint64_t{64} << 20;
+
+// What a file that is not a regular one is, for messages.
+const char* KindOf(mode_t mode) {
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISBLK(mode)) return "a block device";
+  if (S_ISDIR(mode)) return "a directory";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "not a regular file";
+}
+
+// A file opened for reading, read at most `left` bytes further: a file that
+// grows while it is read still ends.
+struct Source {
+  FilePtr file;
+  std::uint64_t left = 0;
+  int Get() {
+    if (left == 0) return EOF;
+    int c = getc_unlocked(file.get());
+    if (c != EOF) --left;
+    return c;
+  }
+};
+
+// Opens `path` for reading when it is a regular file of at most `limit`
+// bytes. Otherwise false, with `why` saying what was refused ("is a FIFO",
+// "is larger than ...", or the system's error) and `missing` set when there
+// is no such file. Never waits: a FIFO is opened without a writer and then
+// refused, and devices are refused before a byte is read.
+bool OpenRegular(const std::string& path, std::uint64_t limit, Source& source, std::string& why,
+                 bool& missing) {
+  missing = false;
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    missing = errno == ENOENT;
+    why = std::strerror(errno);
+    return false;
+  }
+  struct stat info;
+  if (fstat(fd, &info) != 0) {
+    why = std::strerror(errno);
+  } else if (!S_ISREG(info.st_mode)) {
+    why = std::string("is ") + KindOf(info.st_mode) + ", not a regular file";
+  } else if (static_cast<std::uint64_t>(info.st_size) > limit) {
+    why = "is larger than " + std::to_string(limit >> 20) + " MB";
+  } else {
+    int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    source.file.reset(fdopen(fd, "rb"));
+    if (source.file) {
+      source.left = limit;
+      return true;
+    }
+    why = std::strerror(errno);
+  }
+  close(fd);
+  return false;
+}
 
 // Reads the next line of `in` into `head`, line end included, up to `limit`
 // bytes. `whole` is false when the line goes on past the limit. False at end
 // of file with nothing read.
-bool ReadHead(std::FILE* in, std::string& head, std::size_t limit, bool& whole) {
+bool ReadHead(Source& in, std::string& head, std::size_t limit, bool& whole) {
   head.clear();
   whole = true;
   int c;
-  while ((c = getc_unlocked(in)) != EOF) {
+  while ((c = in.Get()) != EOF) {
     head.push_back(static_cast<char>(c));
     if (c == '\n') return true;
     if (head.size() >= limit) {
@@ -61,9 +126,9 @@ bool ReadHead(std::FILE* in, std::string& head, std::size_t limit, bool& whole) 
 
 // Passes the rest of a line that did not fit in its head to `out` (null:
 // dropped); `last` receives the last byte copied. False when writing fails.
-bool FinishLine(std::FILE* in, std::FILE* out, int& last) {
+bool FinishLine(Source& in, std::FILE* out, int& last) {
   int c;
-  while ((c = getc_unlocked(in)) != EOF) {
+  while ((c = in.Get()) != EOF) {
     if (out) {
       if (putc_unlocked(c, out) == EOF) return false;
       last = c;
@@ -146,17 +211,28 @@ int WriteFailed(const std::string& path, const std::string& temp, const char* wh
 }
 
 // Reads the lines of a text file; with `imagesOnly`, empty and comment lines
-// are left out. -1 when the file cannot be read.
+// are left out. -1 when the file cannot be read, errmsg then saying why.
 int ReadLines(const char* file, bool imagesOnly, std::vector<std::string>* lines) {
-  if (!file || !*file) return -1;
-  FilePtr in(std::fopen(file, "rb"));
-  if (!in) return -1;
+  if (!file || !*file) {
+    KEPFormatError(errmsg, "No file named");
+    return -1;
+  }
+  Source in;
+  std::string why;
+  bool missing = false;
+  if (!OpenRegular(file, kListFileLimit, in, why, missing)) {
+    if (missing)
+      KEPFormatError(errmsg, "File '%s' not found", file);
+    else
+      KEPFormatError(errmsg, "File '%s' %s: not read", file, why.c_str());
+    return -1;
+  }
   int count = 0;
   std::string head;
   bool whole;
-  while (ReadHead(in.get(), head, kListLineLimit, whole)) {
+  while (ReadHead(in, head, kListLineLimit, whole)) {
     int last = 0;
-    if (!whole) FinishLine(in.get(), nullptr, last);
+    if (!whole) FinishLine(in, nullptr, last);
     head.resize(WithoutLineEnd(head).size());
     if (imagesOnly) {
       if (head.find_first_not_of(" \t") == std::string::npos || head[0] == '#') continue;
@@ -165,8 +241,9 @@ int ReadLines(const char* file, bool imagesOnly, std::vector<std::string>* lines
     ++count;
     if (lines) lines->push_back(head);
   }
-  if (std::ferror(in.get())) {
+  if (std::ferror(in.file.get())) {
     if (lines) lines->clear();
+    KEPFormatError(errmsg, "Unable to read file %s", file);
     return -1;
   }
   return count;
@@ -178,20 +255,32 @@ int initfic(const char* path) {
   if (!path || !*path) return 1;
   SettingsPath() = path;
   KEP_TRACE(6, "(initfic) %s", path);
-  return 0;
+  Source in;
+  std::string why;
+  bool missing = false;
+  if (OpenRegular(path, kSettingsFileLimit, in, why, missing) || missing) return 0;
+  // Said once, at start-up: every later read and write of a key refuses the
+  // file again, quietly.
+  std::fprintf(stderr,
+               "Warning: defaults file %s %s: it is neither read nor written.\n"
+               "         Predefined values will be used.\n",
+               path, why.c_str());
+  return 2;
 }
 
 int litfic(const char* key, char* buffer, std::size_t size) {
   if (!ValidKey(key) || !buffer || size == 0 || SettingsPath().empty()) return 1;
-  FilePtr in(std::fopen(SettingsPath().c_str(), "rb"));
-  if (!in) return 1;
+  Source in;
+  std::string why;
+  bool missing = false;
+  if (!OpenRegular(SettingsPath(), kSettingsFileLimit, in, why, missing)) return 1;
   std::string_view keyView(key);
   std::string head;
   bool whole, first = true;
   // The first line that sets the key wins; ecritfic replaces that same line,
   // so what is written is what is read back, and later duplicates a person
   // may have left are kept untouched.
-  while (ReadHead(in.get(), head, kHeadSlack + keyView.size() + size, whole)) {
+  while (ReadHead(in, head, kHeadSlack + keyView.size() + size, whole)) {
     std::size_t valueStart;
     if (MatchKey(head, keyView, first, valueStart)) {
       std::string_view value = WithoutLineEnd(std::string_view(head).substr(valueStart));
@@ -202,7 +291,7 @@ int litfic(const char* key, char* buffer, std::size_t size) {
     }
     first = false;
     int last = 0;
-    if (!whole) FinishLine(in.get(), nullptr, last);
+    if (!whole) FinishLine(in, nullptr, last);
   }
   return 1;
 }
@@ -220,13 +309,19 @@ int ecritfic(const char* key, const char* value) {
   const std::string path = WriteTarget(SettingsPath());
 
   // A file that exists but cannot be read is left alone: rewriting it from
-  // nothing would lose every line it holds.
-  FilePtr in(std::fopen(path.c_str(), "rb"));
-  if (!in && errno != ENOENT) return WriteFailed(path, "", std::strerror(errno));
+  // nothing would lose every line it holds. So is anything but a regular
+  // file: a FIFO or a device put in its place is not ours to replace.
+  Source in;
+  std::string why;
+  bool missing = false;
+  if (!OpenRegular(path, kSettingsFileLimit, in, why, missing) && !missing)
+    return WriteFailed(path, "", why.c_str());
   // Nor is one its owner made read-only, though the rename could replace it.
-  if (in && access(path.c_str(), W_OK) != 0) return WriteFailed(path, "", std::strerror(errno));
+  if (in.file && access(path.c_str(), W_OK) != 0)
+    return WriteFailed(path, "", std::strerror(errno));
   struct stat st;
-  mode_t mode = (in && fstat(fileno(in.get()), &st) == 0) ? (st.st_mode & 07777) : NewFileMode();
+  mode_t mode =
+      (in.file && fstat(fileno(in.file.get()), &st) == 0) ? (st.st_mode & 07777) : NewFileMode();
 
   // The new contents go to a temporary file next to the old one and replace
   // it by rename, which is atomic within one file system: whenever the write
@@ -247,21 +342,21 @@ int ecritfic(const char* key, const char* value) {
   int last = '\n';
   std::string head;
   bool whole;
-  while (ok && in && ReadHead(in.get(), head, kHeadSlack + keyView.size(), whole)) {
+  while (ok && in.file && ReadHead(in, head, kHeadSlack + keyView.size(), whole)) {
     std::size_t valueStart;
     if (!replaced && MatchKey(head, keyView, first, valueStart)) {
       ok = std::fwrite(line.data(), 1, line.size(), out.get()) == line.size();
       last = '\n';
       replaced = true;
-      if (!whole) FinishLine(in.get(), nullptr, last);
+      if (!whole) FinishLine(in, nullptr, last);
     } else {
       ok = std::fwrite(head.data(), 1, head.size(), out.get()) == head.size();
       last = static_cast<unsigned char>(head.back());
-      if (ok && !whole) ok = FinishLine(in.get(), out.get(), last);
+      if (ok && !whole) ok = FinishLine(in, out.get(), last);
     }
     first = false;
   }
-  if (in && std::ferror(in.get())) return WriteFailed(path, temp, "read error");
+  if (in.file && std::ferror(in.file.get())) return WriteFailed(path, temp, "read error");
   if (ok && !replaced) {
     if (last != '\n') ok = std::fputc('\n', out.get()) != EOF;
     if (ok) ok = std::fwrite(line.data(), 1, line.size(), out.get()) == line.size();
@@ -358,4 +453,9 @@ std::vector<std::string> litimages(const char* file) {
   std::vector<std::string> lines;
   ReadLines(file, true, &lines);
   return lines;
+}
+
+int litimages(const char* file, std::vector<std::string>& lines) {
+  lines.clear();
+  return ReadLines(file, true, &lines);
 }

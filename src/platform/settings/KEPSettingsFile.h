@@ -12,7 +12,13 @@
 // they are when a key is written. When a key stands on several lines, the
 // first one is read and replaced and the others are kept as they are.
 
-// Names the settings file used by litfic and ecritfic. 0 = success.
+// Only regular files are read, up to a size bound (16 MB for the settings
+// file, 64 MB for lists): a FIFO, a device or a huge file put in their place
+// is refused without blocking or reading on for ever.
+
+// Names the settings file used by litfic and ecritfic. 0 = success; 2 when
+// the file exists but is refused (not a regular file, or too large), which
+// is then said on standard error.
 int initfic(const char* path);
 // Reads the value of `key` into `buffer` (size bytes, always terminated).
 // 0 = found; non-zero when the key is absent or the file unreadable, the
@@ -39,11 +45,13 @@ int litelements(const char* name, std::string& directory, std::string& base, int
                 std::string& suffix, std::string& extension);
 
 // Lines of a text file, in order, without their line ends ("\n" or "\r\n");
-// -1 / empty when the file cannot be read. A line longer than 64 KiB is cut
-// there.
+// -1 / empty when the file cannot be read, errmsg then saying why. A line
+// longer than 64 KiB is cut there.
 int litnbchaines(const char* file);
 std::vector<std::string> litchaines(const char* file);
 // Image file names of a series file: the lines that are neither empty nor
 // begin with "#".
 int litnbimages(const char* file);
 std::vector<std::string> litimages(const char* file);
+// Both at once: the number of lines, or -1 (errmsg says why).
+int litimages(const char* file, std::vector<std::string>& lines);

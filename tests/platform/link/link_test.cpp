@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -7,11 +8,14 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 #include <zmq.hpp>
 #include <zmq_addon.hpp>
@@ -31,6 +35,22 @@ std::string LinkDir() {
 std::string Int(std::int32_t value) {
   return std::string(reinterpret_cast<char*>(&value), 4);
 }
+
+// A socket of our own that claims `name` on the link, as another program
+// using that name would.
+struct Claim {
+  zmq::context_t context;
+  zmq::socket_t socket{context, zmq::socket_type::dealer};
+  Claim(const char* name, const std::string& endpoint) {
+    socket.set(zmq::sockopt::routing_id, KEPLinkDirectory::PadName(name));
+    socket.set(zmq::sockopt::linger, 0);
+    socket.connect(endpoint);
+  }
+  void Say(const char* text) {
+    socket.send(zmq::str_buffer("MESSAGE "), zmq::send_flags::sndmore);
+    socket.send(zmq::buffer(std::string(text)));
+  }
+};
 
 // A workbench and a renderer on the same directory.
 struct Pair {
@@ -369,4 +389,46 @@ TEST(Link, ACallbackThatRunsAnEventLoopDoesNotSpinIt) {
   ASSERT_TRUE(PumpUntil([&] { return order.size() == 2; }));
   EXPECT_EQ(order, (std::vector<std::string>{"first", "second"}));
   EXPECT_LT(nestedCpu, 0.1) << "the nested loop was woken again and again";
+}
+
+TEST(Link, ANameInUseKeepsItsConnectionAndADeadProcessFreesIt) {
+  Pair pair("WB_NAME", "RD_NAME");
+  std::vector<std::string> heard;
+  pair.workbench.Register("MESSAGE", [&] {
+    char text[16];
+    int length = 0;
+    KEPLink::Handling()->Read(sizeof text, text, length);
+    return heard.emplace_back(text, std::min<int>(length, sizeof text)), 0;
+  });
+  pair.Deliver("MESSAGE", {"first"});
+  Claim second("RD_NAME", pair.workbench.GetEndpoint());
+  for (int i = 0; i < 20; ++i) second.Say("second");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // it is connected by now
+  for (int i = 0; i < 200; ++i) ASSERT_EQ(pair.Send("MESSAGE", {"first"}), 0);
+  PumpUntil([&] { return pair.workbench.ProcessPending(), heard.size() > 200; }, 3000);
+  EXPECT_EQ(heard, std::vector<std::string>(201, "first"));
+
+  // Killed with messages the workbench, reading slowly, has not read: its
+  // successor connects again until it is heard.
+  heard.clear();
+  pid_t child = fork();
+  if (child == 0) {  // only ZeroMQ here: the parent's Qt is not the child's
+    Claim dying("RD_DEAD", pair.workbench.GetEndpoint());
+    for (int i = 0; i < 400; ++i) dying.Say("dying");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    raise(SIGKILL);
+  }
+  waitpid(child, nullptr, 0);
+  KEPLink successor;
+  ASSERT_EQ(successor.Init(LinkDir()), 0);
+  ASSERT_EQ(successor.Declare("RD_DEAD", "CONNEXIO"), 0);
+  KEPLinkPart part{"alive", 5};
+  auto alive = [&] { return std::count(heard.begin(), heard.end(), "alive") > 0; };
+  for (int attempt = 0; attempt < 10 && !alive(); ++attempt) {
+    if (attempt > 0) successor.Reconnect("WB_NAME");
+    ASSERT_EQ(successor.Send("WB_NAME", "MESSAGE ", &part, 1, 1000), 0);
+    PumpUntil([&] { return pair.workbench.ProcessPending(1), alive(); }, 500);
+  }
+  EXPECT_TRUE(alive());
+  EXPECT_EQ(std::count(heard.begin(), heard.end(), "dying"), 400);
 }

@@ -126,7 +126,9 @@ TEST(SettingsFile, WriteCutShortOrImpossibleLeavesTheOldFileWhole) {
   ASSERT_EQ(initfic(dir.File("missing/defaults.env").c_str()), 0);
   EXPECT_NE(ecritfic("DEF_NAME", "x"), 0);
   EXPECT_NE(errmsg[0], '\0');
-  ASSERT_EQ(initfic(dir.Path().c_str()), 0);
+  testing::internal::CaptureStderr();
+  ASSERT_EQ(initfic(dir.Path().c_str()), 2);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("is a directory"), std::string::npos);
   EXPECT_NE(ecritfic("DEF_NAME", "x"), 0);
   EXPECT_EQ(ReadWholeFile(path), before);
   EXPECT_EQ(StrayFiles(dir), 0);
@@ -213,6 +215,34 @@ TEST(TextLists, LinesAndImageNamesOfAFile) {
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].size(), 64u * 1024u);
   EXPECT_EQ(lines[1], "next.tif");
+}
+
+TEST(SettingsFile, FifosDevicesAndHugeFilesAreRefusedWithoutWaiting) {
+  alarm(30);  // a read that blocks or never ends kills the test instead of hanging it
+  TempDir dir;
+  const std::string fifo = dir.File("fifo"), zero = dir.File("zero"), huge = dir.File("huge");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  fs::create_symlink("/dev/zero", zero);
+  WriteWholeFile(huge, "DEF_NAME=big\n");
+  fs::resize_file(huge, (65u << 20));  // sparse: costs no disk
+  const std::string cases[][3] = {{fifo, "is a FIFO", "is a FIFO"},
+                                  {zero, "is a character device", "is a character device"},
+                                  {huge, "is larger than 16 MB", "is larger than 64 MB"}};
+  for (const auto& [file, settingsWhy, listWhy] : cases) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(initfic(file.c_str()), 2) << file;
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("defaults file " + file + " " + settingsWhy), std::string::npos) << said;
+    EXPECT_EQ(Read("DEF_NAME"), "<absent>");
+    EXPECT_NE(ecritfic("DEF_NAME", "x"), 0);
+    EXPECT_NE(std::string(errmsg).find(settingsWhy), std::string::npos) << errmsg;
+    std::vector<std::string> lines{"stale"};
+    EXPECT_EQ(litimages(file.c_str(), lines), -1);
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(std::string(errmsg).find("File '" + file + "' " + listWhy), 0u) << errmsg;
+  }
+  EXPECT_TRUE(fs::is_fifo(fifo)) << "the FIFO is left as it was";
+  alarm(0);
 }
 
 }  // namespace
