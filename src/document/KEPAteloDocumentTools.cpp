@@ -34,11 +34,11 @@ Qt::ToolBarArea AreaOfDock(int dock) {
       return Qt::TopToolBarArea;
     case KEPAteloSettings::DOCK_BOTTOM:
       return Qt::BottomToolBarArea;
-    case KEPAteloSettings::DOCK_RIGHT:
-      return Qt::RightToolBarArea;
-    default:
-      // The tool buttons are many and narrow: a side suits them best.
+    case KEPAteloSettings::DOCK_LEFT:
       return Qt::LeftToolBarArea;
+    default:
+      // The side the defaults give it when nothing else is said.
+      return Qt::RightToolBarArea;
   }
 }
 
@@ -48,10 +48,10 @@ int DockOfArea(Qt::ToolBarArea area) {
       return KEPAteloSettings::DOCK_TOP;
     case Qt::BottomToolBarArea:
       return KEPAteloSettings::DOCK_BOTTOM;
-    case Qt::RightToolBarArea:
-      return KEPAteloSettings::DOCK_RIGHT;
-    default:
+    case Qt::LeftToolBarArea:
       return KEPAteloSettings::DOCK_LEFT;
+    default:
+      return KEPAteloSettings::DOCK_RIGHT;
   }
 }
 
