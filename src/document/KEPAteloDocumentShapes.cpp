@@ -55,8 +55,11 @@ Primitive* KEPAteloDocument::StartObjectRep(std::unique_ptr<Primitive> primitive
   else
     RemoveObjectRep();
   KEP2DGraphicAttributes attributes;
+  // A selection shows black and white dashes; a shape being drawn a solid
+  // line.
   attributes.dashed = selection;
   attributes.colour = selection ? QColor(255, 255, 255) : QColor(255, 255, 0);
+  if (selection) attributes.gapColour = QColor(0, 0, 0);
   _objectRep = std::make_unique<KEP2DCustomRep>(attributes);
   Primitive* raw = _objectRep->AddPrimitive(std::move(primitive));
   if (_viewer) _viewer->AddRep(_objectRep.get());

@@ -1,6 +1,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
 
 #include "paint/KEPGeometry.h"
 
@@ -26,38 +29,98 @@ inline void Store(unsigned char* p, std::uint32_t v) {
   std::memcpy(p, &v, 4);
 }
 
-// Square tiles of the output: one tile's source columns stay in the cache
-// while its rows are written, which is what a quarter turn lacks when it
-// walks whole rows (every source read would then be a cache miss).
+// 4 x 4 pixels from four rows (`sourceStride` bytes apart, negative to go
+// down) to four rows of the destination with rows and columns exchanged:
+// destination row k holds column k of the source rows in their order.
+inline void Transpose4x4(const unsigned char* source, std::ptrdiff_t sourceStride,
+                         unsigned char* destination, std::ptrdiff_t destinationStride) {
+#if defined(__SSE2__)
+  auto load = [](const unsigned char* p) {
+    return _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+  };
+  auto store = [](unsigned char* p, __m128 v) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_castps_si128(v));
+  };
+  __m128 r0 = load(source), r1 = load(source + sourceStride);
+  __m128 r2 = load(source + 2 * sourceStride), r3 = load(source + 3 * sourceStride);
+  _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+  store(destination, r0);
+  store(destination + destinationStride, r1);
+  store(destination + 2 * destinationStride, r2);
+  store(destination + 3 * destinationStride, r3);
+#else
+  for (int k = 0; k < 4; ++k)
+    for (int r = 0; r < 4; ++r)
+      Store(destination + k * destinationStride + r * 4, Load(source + r * sourceStride + k * 4));
+#endif
+}
+
+// Blocks of 64 x 64 source pixels: the block's rows and the destination rows
+// it writes stay in the cache while it is done, where walking whole rows
+// would miss the cache at every pixel of the other buffer.
 constexpr int kTile = 64;
+
+// The end of the run of bytes equal to bytes[from] that starts at `from`,
+// at most `to`. Eight bytes are compared at a time: a rectangle's mask is
+// one run per row.
+int RunEnd(const unsigned char* bytes, int from, int to) {
+  const unsigned char value = bytes[from];
+  const std::uint64_t pattern = 0x0101010101010101ull * value;
+  int at = from + 1;
+  for (; at + 8 <= to; at += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes + at, 8);
+    if (word != pattern) break;
+  }
+  while (at < to && bytes[at] == value) ++at;
+  return at;
+}
+
+// Source pixel (j, i) goes to (height - 1 - i, j) counter-clockwise and to
+// (i, width - 1 - j) clockwise, in a height-wide destination.
+template <bool kClockwise>
+void Rotate(const unsigned char* src, int width, int height, unsigned char* dst) {
+  const std::ptrdiff_t in = static_cast<std::ptrdiff_t>(width) * 4;
+  const std::ptrdiff_t out = static_cast<std::ptrdiff_t>(height) * 4;
+  auto one = [&](std::ptrdiff_t j, std::ptrdiff_t i) {
+    const std::ptrdiff_t to =
+        kClockwise ? (width - 1 - j) * out + i * 4 : j * out + (height - 1 - i) * 4;
+    Store(dst + to, Load(src + i * in + j * 4));
+  };
+  const int rows4 = height - height % 4, columns4 = width - width % 4;
+  for (int i0 = 0; i0 < rows4; i0 += kTile) {
+    const int i1 = std::min(i0 + kTile, rows4);
+    for (int j0 = 0; j0 < columns4; j0 += kTile) {
+      const int j1 = std::min(j0 + kTile, columns4);
+      for (std::ptrdiff_t i = i0; i < i1; i += 4)
+        for (std::ptrdiff_t j = j0; j < j1; j += 4) {
+          if constexpr (kClockwise) {
+            // Rows i..i+3 become columns i..i+3, column k of them going to
+            // destination row width - 1 - j - k.
+            Transpose4x4(src + i * in + j * 4, in, dst + (width - 1 - j) * out + i * 4, -out);
+          } else {
+            // Rows i+3..i become columns height-4-i..height-1-i.
+            Transpose4x4(src + (i + 3) * in + j * 4, -in, dst + j * out + (height - 4 - i) * 4,
+                         out);
+          }
+        }
+    }
+  }
+  for (int i = 0; i < rows4; ++i)
+    for (int j = columns4; j < width; ++j) one(j, i);
+  for (int i = rows4; i < height; ++i)
+    for (int j = 0; j < width; ++j) one(j, i);
+}
 
 }  // namespace
 
 bool RotateBitmapInto(std::span<const unsigned char> source, int width, int height, int code,
                       std::span<unsigned char> destination) {
   if (!Sized(source, width, height) || !Sized(destination, height, width)) return false;
-  const int outWidth = height, outHeight = width;
-  const bool clockwise = code == KEP_ROTATE_RIGHT;
-  const std::size_t stride = static_cast<std::size_t>(width) * 4;
-  for (int y0 = 0; y0 < outHeight; y0 += kTile) {
-    const int y1 = std::min(y0 + kTile, outHeight);
-    for (int x0 = 0; x0 < outWidth; x0 += kTile) {
-      const int x1 = std::min(x0 + kTile, outWidth);
-      for (int y = y0; y < y1; ++y) {
-        unsigned char* out = destination.data() + (static_cast<std::size_t>(y) * outWidth) * 4;
-        if (clockwise) {
-          // Source column width - 1 - y, rows x upward.
-          const unsigned char* in = source.data() + static_cast<std::size_t>(width - 1 - y) * 4;
-          for (int x = x0; x < x1; ++x) Store(out + x * 4, Load(in + x * stride));
-        } else {
-          // Source column y, rows height - 1 - x downward.
-          const unsigned char* in = source.data() + static_cast<std::size_t>(y) * 4;
-          for (int x = x0; x < x1; ++x)
-            Store(out + x * 4, Load(in + static_cast<std::size_t>(height - 1 - x) * stride));
-        }
-      }
-    }
-  }
+  if (code == KEP_ROTATE_RIGHT)
+    Rotate<true>(source.data(), width, height, destination.data());
+  else
+    Rotate<false>(source.data(), width, height, destination.data());
   return true;
 }
 
@@ -107,39 +170,42 @@ std::vector<unsigned char> ExtractMaskedPixels(std::span<unsigned char> pixels, 
     return {};
   }
   const bool outside = side != 0;
-  const int regionX = outside ? 0 : mask.x, regionY = outside ? 0 : mask.y;
-  const int regionWidth = outside ? w : mask.width, regionHeight = outside ? h : mask.height;
-  std::vector<unsigned char> out(PixelCount(regionWidth, regionHeight) * 4, 0);
+  const int regionHeight = outside ? h : mask.height;
+  const int regionWidth = outside ? w : mask.width;
+  // The result is written once, front to back: pixels taken are appended
+  // from the image, the others as zeros, so no byte is written twice.
+  std::vector<unsigned char> out;
+  out.reserve(PixelCount(regionWidth, regionHeight) * 4);
   const std::size_t imageStride = static_cast<std::size_t>(w) * 4;
-  const std::size_t outStride = static_cast<std::size_t>(regionWidth) * 4;
 
-  // Columns [c0, c1) of image row `row` are taken.
-  auto take = [&](int row, int c0, int c1) {
+  // Columns [c0, c1) of image row `row`, taken or not.
+  auto append = [&](int row, int c0, int c1, bool taken) {
     if (c0 >= c1) return;
+    const std::size_t bytes = static_cast<std::size_t>(c1 - c0) * 4;
+    if (!taken) {
+      out.resize(out.size() + bytes, 0);
+      return;
+    }
     unsigned char* from = pixels.data() + row * imageStride + static_cast<std::size_t>(c0) * 4;
-    std::memcpy(
-        out.data() + (row - regionY) * outStride + static_cast<std::size_t>(c0 - regionX) * 4, from,
-        static_cast<std::size_t>(c1 - c0) * 4);
-    if (clear) std::memset(from, 0, static_cast<std::size_t>(c1 - c0) * 4);
+    out.insert(out.end(), from, from + bytes);
+    if (clear) std::memset(from, 0, bytes);
   };
-  for (int row = regionY; row < regionY + regionHeight; ++row) {
+  for (int row = outside ? 0 : mask.y; row < (outside ? h : mask.y + mask.height); ++row) {
     if (row < mask.y || row >= mask.y + mask.height) {
-      take(row, 0, w);  // only reached outside: a row the mask does not cover
+      append(row, 0, w, true);  // only reached outside: a row the mask does not cover
       continue;
     }
-    if (outside) take(row, 0, mask.x);
-    // Runs of mask bytes that select the pixel: 0 inside for side 0, 1
-    // outside for the other side.
+    if (outside) append(row, 0, mask.x, true);
+    // Mask bytes select their pixel when 0 (inside) for side 0 and when 1
+    // (outside) for the other side.
     const unsigned char* m =
         mask.bytes.data() + static_cast<std::size_t>(row - mask.y) * mask.width;
     for (int c = 0; c < mask.width;) {
-      const bool selected = (m[c] != 0) == outside;
-      int end = c + 1;
-      while (end < mask.width && ((m[end] != 0) == outside) == selected) ++end;
-      if (selected) take(row, mask.x + c, mask.x + end);
+      const int end = RunEnd(m, c, mask.width);
+      append(row, mask.x + c, mask.x + end, (m[c] != 0) == outside);
       c = end;
     }
-    if (outside) take(row, mask.x + mask.width, w);
+    if (outside) append(row, mask.x + mask.width, w, true);
   }
   width = regionWidth;
   height = regionHeight;
