@@ -379,6 +379,9 @@ class KEPAteloDocument : public QMainWindow,
 
   // --- tool helpers ---------------------------------------------------------------------
   using ToolHandler = void (KEPAteloDocument::*)(const KEPMathPoint2Df& point, int clientData);
+  // Client data of the shape handlers' selection variant (the drawing
+  // variants are 0, outline, and 1, filled).
+  static constexpr int kSelectionVariant = 3;
   struct ToolEntry {
     int code;
     ToolHandler begin, manipulate, end;

@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr int kSelectionVariant = 3;
-
 // Shapes snap to pixel centres; a selection rectangle snaps to pixel edges
 // instead, so that its outline encloses whole pixels.
 KEPMathPoint2Df PixelCentre(const KEPMathPoint2Df& p) {

@@ -23,9 +23,6 @@
 
 namespace {
 
-// Client data of the selection variants of the shape handlers.
-constexpr int kSelectionVariant = 3;
-
 enum ToolKindCode { kDrawTool = 1, kSelectionTool = 2, kExternalTool = 3 };
 
 Qt::ToolBarArea AreaOfDock(int dock) {

@@ -12,5 +12,5 @@ struct KEP2DGraphicAttributes {
   bool filled = false;
   // The colour between the dashes of a dashed line; invalid leaves them
   // open. Two colours keep an outline visible over any picture.
-  QColor gapColour;
+  QColor gapColour = QColor();
 };
