@@ -58,7 +58,7 @@ TEST(Rotate, EveryPixelLandsWhereTheQuarterTurnPutsItAndTheOtherTurnRestoresIt) 
 }
 
 TEST(Flip, MirrorsRowsOrColumnsAndTwiceRestores) {
-  const std::pair<int, int> sizes[] = {{4, 3}, {5, 4}, {1, 6}, {7, 1}};
+  const std::pair<int, int> sizes[] = {{4, 3}, {5, 4}, {1, 6}, {7, 1}, {13, 2}, {16, 1}};
   for (auto [w, h] : sizes) {
     const std::vector<unsigned char> source = Numbered(w, h);
     for (int code : {KEP_FLIP_VERTICAL, KEP_FLIP_HORIZONTAL}) {
