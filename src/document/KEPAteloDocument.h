@@ -363,6 +363,9 @@ class KEPAteloDocument : public QMainWindow,
   void ReplaceFloatingObject(std::vector<unsigned char>&& pixels, int width, int height);
   // Snaps the dragged object onto whole pixels of the image.
   void ManipulateClipboard();
+  // Copy and Cut: the selected pixels into the clipboard (and, for a cut, 0
+  // in the image); `noImage` is the message without an image or selection.
+  void TakeSelection(KEPAtelIma* image, bool cut, const char* noImage);
   // Clears the clipboard after a failure and greys the paste commands.
   void ClipboardFailed();
   void UpdatePasteSensitivity();

@@ -110,56 +110,37 @@ void KEPAteloDocument::ClipboardFailed() {
 
 void KEPAteloDocument::CopyAction(int clientData) {
   KEP_TRACE(4, "(KEPAteloDocument::CopyAction) %d", clientData);
-  // The selection is taken: its tool is done with.
-  for (int code :
-       {TOOL_SELECT_RECTANGLE, TOOL_SELECT_POLYGON, TOOL_SELECT_HAND, TOOL_SELECT_CIRCLE})
-    UncheckBtn(GetToolButton(code));
-  _clipboardFramePart = 0;
   KEPAtelIma* image = GetPosImage(0);
   if (clientData && image) {
     int width = 0, height = 0;
     image->GetSize(width, height);
     SetSelectionMasque(0, 0, width, height,
                        std::vector<unsigned char>(static_cast<std::size_t>(width) * height, 0));
-    _clipboardFramePart = image->GetFramePart();
   }
-  if (!image || _selectionMask.empty()) {
-    KEPFormatError(errmsg, "No image to copy !\nSelect an image.");
-    ClipboardFailed();
-    return;
-  }
-  int width = 0, height = 0;
-  std::vector<unsigned char> pixels = GetMasquedBitmap(image, width, height, false);
-  if (pixels.empty()) {
-    KEPFormatError(errmsg, "An error occured during the operation !");
-    ClipboardFailed();
-    return;
-  }
-  SetClipboard(width, height, std::move(pixels));
-  RemoveSelectionRep();
-  PutOnDesktopClipboard();
+  TakeSelection(image, false, "No image to copy !\nSelect an image.");
+  // A whole frame part keeps its place in the frame for Special Paste.
+  if (clientData && image && !_clipboard.empty()) _clipboardFramePart = image->GetFramePart();
 }
 
 void KEPAteloDocument::CutAction() {
   KEP_TRACE(4, "(KEPAteloDocument::CutAction)");
+  TakeSelection(GetPosImage(0), true, "No image to cut !\nSelect an image.");
+}
+
+void KEPAteloDocument::TakeSelection(KEPAtelIma* image, bool cut, const char* noImage) {
+  // The selection is taken: its tool is done with.
   for (int code :
        {TOOL_SELECT_RECTANGLE, TOOL_SELECT_POLYGON, TOOL_SELECT_HAND, TOOL_SELECT_CIRCLE})
     UncheckBtn(GetToolButton(code));
   _clipboardFramePart = 0;
-  KEPAtelIma* image = GetPosImage(0);
   if (!image || _selectionMask.empty()) {
-    KEPFormatError(errmsg, "No image to cut !\nSelect an image.");
+    KEPFormatError(errmsg, "%s", noImage);
     ClipboardFailed();
     return;
   }
-  if (!image->GetPixels()) {
-    KEPFormatError(errmsg, "An error occured during the operation !");
-    ClipboardFailed();
-    return;
-  }
-  SaveImageForUndo(image, 1);
+  if (cut && image->GetPixels()) SaveImageForUndo(image, 1);
   int width = 0, height = 0;
-  std::vector<unsigned char> pixels = GetMasquedBitmap(image, width, height, true);
+  std::vector<unsigned char> pixels = GetMasquedBitmap(image, width, height, cut);
   if (pixels.empty()) {
     KEPFormatError(errmsg, "An error occured during the operation !");
     ClipboardFailed();
@@ -168,7 +149,7 @@ void KEPAteloDocument::CutAction() {
   SetClipboard(width, height, std::move(pixels));
   RemoveSelectionRep();
   PutOnDesktopClipboard();
-  RedisplayImage(image);
+  if (cut) RedisplayImage(image);
 }
 
 void KEPAteloDocument::PasteAction(int clientData) {
