@@ -16,7 +16,9 @@
 #include <filesystem>
 
 #include "document/KEPAteloFileTypes.h"
+#include "document/KEPAteloFramePart.h"
 #include "document/KEPAteloMessage.h"
+#include "document/KEPAteloSetSize.h"
 #include "document/KEPAteloWindowRules.h"
 #include "effects/KEPAteloGlow.h"
 #include "effects/KEPAteloLight.h"
@@ -28,7 +30,10 @@
 #include "platform/KEPPrompt.h"
 #include "platform/KEPTrace.h"
 #include "platform/settings/KEPSettingsFile.h"
+#include "platform/viewer/KEP2DCustomRep.h"
+#include "platform/viewer/KEP2DFloatingPixelRep.h"
 #include "platform/viewer/KEP2DIndicator.h"
+#include "platform/viewer/KEP2DManipulator.h"
 #include "platform/viewer/KEPCatalog2DImagePixelRep.h"
 #include "platform/viewer/KEPNavigation2DViewer.h"
 #include "series/KEPAteloSeries.h"
@@ -106,6 +111,7 @@ KEPAteloDocument::KEPAteloDocument(const char* name, int width, int height,
   connect(_viewer, &KEP2DViewer::GraphicSizeChanged, this, [this] { ResizeAction(); });
   _viewerIndicator = std::make_unique<KEP2DIndicator>(_viewer, "viewerIndicator");
   _viewer->SetBackgroundIndicator(_viewerIndicator.get());
+  InitEditTools(style & STYLE_NO_TOOLBARS);
 
   _status = new QLabel(" ", this);
   _status->setObjectName("statusLabel");

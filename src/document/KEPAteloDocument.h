@@ -13,19 +13,26 @@
 #include "series/KEPAteloDocumentHost.h"
 #include "settings/KEPAteloSettings.h"
 
+class KEP2DCustomRep;
+class KEP2DFloatingPixelRep;
 class KEP2DIndicator;
+class KEP2DManipulator;
 class KEP2DViewer;
 class KEPAtelIma;
 class KEPAteloDefaults;
 class KEPAteloGlow;
 class KEPAteloLight;
 class KEPAteloLuminosity;
+class KEPAteloFramePart;
 class KEPAteloMessage;
+class KEPAteloSetSize;
 class KEPAteloSeries;
 class KEPCatalog2DImagePixelRep;
 class QAction;
 class QLabel;
 class QMenu;
+class QToolBar;
+struct KEPMathPoint2Df;
 
 // The main window and owner of everything the user works on: the series of
 // images, the viewer that shows the current one, the menus, the secondary
@@ -172,34 +179,111 @@ class KEPAteloDocument : public QMainWindow,
   void DefaultsAction();
   void InterruptAction();
 
-  // --- edit: undo, clipboard, selection, geometry (KEPAteloDocumentEdit.cpp) ----------
+  // --- edit: undo, clipboard, selection, geometry -------------------------------------
+  // (KEPAteloDocumentEdit.cpp, KEPAteloDocumentClipboard.cpp,
+  // KEPAteloDocumentSelection.cpp, KEPAteloDocumentGeometry.cpp)
   void SaveImageForUndo(KEPAtelIma* image, int eraseStyle) override;
   void UndoAction();
   void RedoAction();
+  // The edit commands' states from the image's (called by EnableAll), and
+  // all of them greyed (DisableAll).
+  void EnableEditCommands(KEPAtelIma* image);
+  void DisableEditCommands();
+  // The current image changed (UpdateImage): the selection goes, the set-size
+  // window learns the size, an object floating over another image is dropped.
+  void EditImageChanged(KEPAtelIma* image);
+  // The floating object and the selection outline leave the viewer
+  // (FreeDisplay).
+  void FreeEditDisplay();
+
   // clientData 0: the selection; 1: the whole image.
   void CopyAction(int clientData);
   void CutAction();
-  // clientData 0: Paste; 1: Special Paste.
+  // clientData 0: Paste; 1: Special Paste (into one of 16 cells).
   void PasteAction(int clientData);
+  // Cell 1..16 of the 4 x 4 grid, bottom-left first; 0 = none chosen.
+  void PasteAsFramePart(int cell);
+  // The selected pixels of the image (see ExtractMaskedPixels); width and
+  // height become the result's size. Empty without a selection.
+  std::vector<unsigned char> GetMasquedBitmap(KEPAtelIma* image, int& width, int& height,
+                                              bool clear);
+  // Replaces the clipboard; empty pixels empty it.
+  void SetClipboard(int width, int height, std::vector<unsigned char>&& pixels);
+  const std::vector<unsigned char>& GetClipboard(int& width, int& height) const;
+  int GetClipboardFramePart() const { return _clipboardFramePart; }
+  // The floating object (a paste or a lifted selection) until it is merged.
+  void AddClipboard();
+  void RemoveClipboard();
+  void IncrustClipboard(KEPAtelIma* image);
+  bool HasFloatingObject() const { return _clipboardRep != nullptr; }
+  // Its view position (of its pixel (0, 0)), size and pixels.
+  bool GetFloatingObject(float& x, float& y, int& width, int& height) const;
+  const std::vector<unsigned char>& GetFloatingPixels() const { return _floatingPixels; }
+  KEP2DManipulator* GetClipboardManipulator() const { return _clipboardManipulator.get(); }
+
   const unsigned char* GetSelectionMasque(int& x, int& y, int& width, int& height) const override;
+  // Takes the mask (width x height bytes, 0 inside the shape) at image pixel
+  // (x, y); an empty mask clears the selection.
+  void SetSelectionMasque(int x, int y, int width, int height, std::vector<unsigned char>&& mask);
   int GetSelZoneSide() const override;
   void SelZoneSideAction();
+  void SelZoneToolAction(int code);
+  // The mask from the shape drawn with a selection tool (0x1000 rectangle,
+  // 0x2000 polygon, 0x4000 free hand, 0x8000 circle).
+  void ComputeImageMask(int tool);
+  void RemoveSelectionRep();
+  KEP2DCustomRep* GetSelectionRep() const { return _selectionRep.get(); }
   void CropAction();
+  // Lifts the selection into a floating object; false without one.
+  bool SelectionRepToClipboardRep();
+
   // code: 0x40000 and 0x80000 quarter turns, 0x100000 and 0x200000 flips.
   void ManipsAction(int code);
   void SetSizeAction();
+  // Resizes the floating object or the current image, or with `newImage`
+  // makes a new white image of that size.
+  void ResizeImage(int width, int height, bool newImage);
+  KEPAteloSetSize* GetSetSizeDialog() const { return _setSizeDialog.get(); }
+  KEPAteloFramePart* GetFramePartDialog() const { return _framePartDialog.get(); }
 
-  // --- tools (KEPAteloDocumentTools.cpp) -------------------------------------------
+  // --- tools (KEPAteloDocumentTools.cpp, KEPAteloDocumentShapes.cpp) ----------------------
   void GetDrawParams(int& thickness, float& blend, int& radius, int& density) const override;
   void SetDrawParams(int thickness, float blend, int radius, int density) override;
   void GetColor(int& red, int& green, int& blue, int& alpha) const override;
   void SetColor(int red, int green, int blue, int alpha) override;
   int GetCurrentTool() const override;
+  void SetTool(int code) { _currentTool = code; }
+  // Installs the tool on the viewer indicator (its button pressed, or a tool
+  // without a button) or removes it (its button released).
   void SetToolCallbacks(int code) override;
+  void DrawToolAction(int code);
+  // The preparation of each tool kind: the other tool buttons released, the
+  // floating object merged, the tool made current.
+  void DrawToolsSelectedInit(int code);
+  void SelToolsSelectedInit(int code);
+  void ExtToolsSelectedInit(int code);
+  // Releases a tool button without notification; a pressed one first loses
+  // its callbacks and the current tool becomes 0.
+  void UncheckBtn(QAction* button);
+  void RemoveViewerIndicatorCallbacks();
   void SetColorOrLight(int flag) override;
   int GetColorOrLight() const override;
   void ToolsSetupAction();
   void ColorAction();
+  // Redraws the current tool's sample in the draw toolbar.
+  void UpdateToolView();
+  // The button of a tool code, or null (no button, or no draw toolbar yet).
+  QAction* GetToolButton(int code) const;
+  QToolBar* GetDrawToolBar() const { return _drawToolBar; }
+  // Start-up: the draw toolbar shown when the defaults say so, and Paste
+  // kept in step with the desktop clipboard.
+  void InitEditTools(bool toolbarsHidden);
+  // Creates the draw toolbar on first need, shows or hides it and keeps its
+  // dock state for the defaults.
+  void ShowDrawToolBar(bool shown);
+  // The shape being drawn by a tool, or null.
+  KEP2DCustomRep* GetObjectRep() const { return _objectRep.get(); }
+  void RemoveObjectRep();
 
   // --- view, stereo, playback, logo (KEPAteloDocumentView.cpp) ------------------------
   void FitAction();
@@ -281,6 +365,77 @@ class KEPAteloDocument : public QMainWindow,
   void HideAllWindows();
   bool IsPictureShown() const;
 
+  // --- edit helpers -----------------------------------------------------------------
+  // Shows the clipboard as the floating object, in cell 1..16 of the image
+  // or (cell 0) in the middle of the view.
+  void PlaceClipboard(int cell);
+  // The floating object shows `pixels` at view position (x, y).
+  void ShowFloatingObject(std::vector<unsigned char>&& pixels, int width, int height, float x,
+                          float y);
+  // The floating object was replaced: its rep shows the new pixels, placed so
+  // that its centre stays put.
+  void ReplaceFloatingObject(std::vector<unsigned char>&& pixels, int width, int height);
+  // Snaps the dragged object onto whole pixels of the image.
+  void ManipulateClipboard();
+  // Copy and Cut: the selected pixels into the clipboard (and, for a cut, 0
+  // in the image); `noImage` is the message without an image or selection.
+  void TakeSelection(KEPAtelIma* image, bool cut, const char* noImage);
+  // Clears the clipboard after a failure and greys the paste commands.
+  void ClipboardFailed();
+  void UpdatePasteSensitivity();
+  void UpdateSelectionSensitivity();
+  // An image from the desktop clipboard, bottom row first; false without one.
+  bool TakeDesktopImage();
+  void PutOnDesktopClipboard() const;
+  void ManipulateFloatingObject(int code);
+  bool TransformImage(KEPAtelIma* image, int code);
+  // Redisplays the image after its buffer or size changed.
+  void ImageBufferChanged(KEPAtelIma* image);
+  void ShowSetSize(const char* title, int width, int height, bool newImage);
+  void CreateNewImage(int width, int height);
+
+  // --- tool helpers ---------------------------------------------------------------------
+  using ToolHandler = void (KEPAteloDocument::*)(const KEPMathPoint2Df& point, int clientData);
+  // Client data of the shape handlers' selection variant (the drawing
+  // variants are 0, outline, and 1, filled).
+  static constexpr int kSelectionVariant = 3;
+  struct ToolEntry {
+    int code;
+    ToolHandler begin, manipulate, end;
+    int clientData;
+  };
+  static const ToolEntry* FindTool(int code);
+  // Kinds: 1 drawing, 2 selection, 3 external (no toolbar group of its own).
+  static int ToolKind(int code);
+  // Releases every tool button but `keep`'s, merges the floating object and
+  // makes `code` current.
+  void PrepareTool(int code, int keep);
+  void CreateDrawToolBar();
+  QAction* AddToolButton(int code, const char* name, const char* label, const char* icon,
+                         const char* help);
+  QAction* AddDrawButton(const char* name, const char* label, const char* icon, const char* help,
+                         std::function<void()> operation);
+  void AddSelectionGroup();
+  void AddManipulationGroup();
+  // The outline being drawn: a fresh one holding `primitive`.
+  template <class Primitive>
+  Primitive* StartObjectRep(std::unique_ptr<Primitive> primitive, bool selection);
+  // Rectangle, circle, polygon by clicks, free hand (client data 3:
+  // selection).
+  void BeginSquareDraw(const KEPMathPoint2Df& point, int clientData);
+  void ManipulateSquareDraw(const KEPMathPoint2Df& point, int clientData);
+  void EndSquareDraw(const KEPMathPoint2Df& point, int clientData);
+  void BeginCircleDraw(const KEPMathPoint2Df& point, int clientData);
+  void ManipulateCircleDraw(const KEPMathPoint2Df& point, int clientData);
+  void EndCircleDraw(const KEPMathPoint2Df& point, int clientData);
+  void BeginLineSelection(const KEPMathPoint2Df& point, int clientData);
+  void ManipulateLineSelection(const KEPMathPoint2Df& point, int clientData);
+  void BeginHandSelection(const KEPMathPoint2Df& point, int clientData);
+  void ManipulateHandSelection(const KEPMathPoint2Df& point, int clientData);
+  void EndHandSelection(const KEPMathPoint2Df& point, int clientData);
+  // A press while an object floats: the object is merged.
+  void DefaultBeginManipulate(const KEPMathPoint2Df& point, int clientData);
+
   int _modAff;
   int _visuWidth, _visuHeight;
   KEPAteloSettings _settings;
@@ -321,10 +476,27 @@ class KEPAteloDocument : public QMainWindow,
 
   // --- edit state ----------------------------------------------------------------------
   // Selection mask: one byte per pixel of its rectangle (0 inside the drawn
-  // shape, 1 outside), empty without a selection.
+  // shape, 1 outside), empty without a selection; its outline on the viewer.
   std::vector<unsigned char> _selectionMask;
   int _maskX = 0, _maskY = 0, _maskWidth = 0, _maskHeight = 0;
   signed char _side = 0;
+  std::unique_ptr<KEP2DCustomRep> _selectionRep;
+  // Clipboard pixels (0 in all four bytes outside the copied shape).
+  std::vector<unsigned char> _clipboard;
+  int _clipboardWidth = 0, _clipboardHeight = 0;
+  int _clipboardFramePart = 0;
+  // The floating object: its own pixels (what a merge writes), the
+  // representation that shows them, the manipulator that drags it and the
+  // image it floats over.
+  std::vector<unsigned char> _floatingPixels;
+  int _floatingWidth = 0, _floatingHeight = 0;
+  std::unique_ptr<KEP2DFloatingPixelRep> _clipboardRep;
+  std::unique_ptr<KEP2DManipulator> _clipboardManipulator;
+  KEPAtelIma* _floatingImage = nullptr;
+  // Set by every SaveImageForUndo; a stroke clears it so that it saves once.
+  bool _undoTaken = false;
+  std::unique_ptr<KEPAteloFramePart> _framePartDialog;
+  std::unique_ptr<KEPAteloSetSize> _setSizeDialog;
 
   // --- tools state ---------------------------------------------------------------------
   int _currentTool = 0;
@@ -334,6 +506,14 @@ class KEPAteloDocument : public QMainWindow,
   int _sprayDensity = 12;
   int _color[4] = {0, 0, 0, 255};
   int _colorOrLight = 0;
+  QToolBar* _drawToolBar = nullptr;  // child widget
+  // Tool code -> its toolbar button.
+  std::map<int, QAction*> _toolButtons;
+  // Subscriptions of the current tool on the viewer indicator.
+  std::vector<int> _toolCallbackIds;
+  // The shape being drawn (rubber band), and the press that started it.
+  std::unique_ptr<KEP2DCustomRep> _objectRep;
+  float _pressX = 0, _pressY = 0;
 
   // --- view state ----------------------------------------------------------------------
   // Playback direction: 1 backward, 2 forward, 3 stopped.

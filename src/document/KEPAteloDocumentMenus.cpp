@@ -183,10 +183,6 @@ void KEPAteloDocument::NotAvailable(const char* command) {
   DisplayError();
 }
 
-void KEPAteloDocument::SetBtnSensitivity(QAction* button, int sensitivity) {
-  if (button) button->setEnabled(sensitivity == SENSITIVE);
-}
-
 void KEPAteloDocument::SetLastFileItem(int slot) {
   static const char* const kItems[] = {"file1Item", "file2Item", "file3Item"};
   QAction*& item = _fileItems[slot - 1];

@@ -134,6 +134,7 @@ void KEPAteloDocument::ImageDeleted(KEPAtelIma* image) {
 
 void KEPAteloDocument::FreeDisplay() {
   if (!_viewer) return;
+  FreeEditDisplay();
   DropImageRep();
   _subImages.clear();
 }
@@ -147,6 +148,7 @@ void KEPAteloDocument::CleanDisplay() {
 void KEPAteloDocument::UpdateImage() {
   if (!_series || !_status) return;
   KEPAtelIma* image = _series->GetCurImage();
+  EditImageChanged(image);
   if (image) {
     if (_playbackState == 3) EnableAll(image);
     _status->setText(QString::fromStdString(_series->GetCurLabel()));
@@ -212,11 +214,13 @@ void KEPAteloDocument::EnableAll(KEPAtelIma* image) {
   if (!saved) SetBtnSensitivity(FindAction("saveAllItem"), SENSITIVE);
   for (const char* name : {"closeItem", "closeAllItem", "saveAsItem"})
     SetBtnSensitivity(FindAction(name), SENSITIVE);
+  EnableEditCommands(image);
 }
 
 void KEPAteloDocument::DisableAll() {
   for (const char* name : {"saveItem", "saveAllItem", "closeItem", "closeAllItem", "saveAsItem"})
     SetBtnSensitivity(FindAction(name), INSENSITIVE);
+  DisableEditCommands();
 }
 
 void KEPAteloDocument::ResizeAction() {

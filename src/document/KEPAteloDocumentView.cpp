@@ -63,8 +63,8 @@ void KEPAteloDocument::TogglePlaybackAction() {
 }
 
 void KEPAteloDocument::ToggleDrawAction() {
-  UncheckQuietly("drawChkItem");
-  NotAvailable("Draw Toolbar");
+  QAction* item = FindAction("drawChkItem");
+  ShowDrawToolBar(item && item->isChecked());
 }
 
 // --- playback -----------------------------------------------------------------------------

@@ -33,6 +33,10 @@ void KEP2DCustomRep::Draw(const KEP2DDrawContext& context) const {
   pen.setStyle(_attributes.dashed ? Qt::DashLine : Qt::SolidLine);
   painter.setPen(pen);
   painter.setBrush(Qt::NoBrush);
+  if (_attributes.dashed && _attributes.gapColour.isValid()) {
+    painter.setBackgroundMode(Qt::OpaqueMode);
+    painter.setBackground(_attributes.gapColour);
+  }
   // The primitives work in view units; the translation moves them all.
   KEPMathPoint2Df t = GetTranslation();
   const KEP2DViewMapping& m = context.Mapping();

@@ -10,4 +10,7 @@ struct KEP2DGraphicAttributes {
   bool dashed = false;
   float width = 1.0f;
   bool filled = false;
+  // The colour between the dashes of a dashed line; invalid leaves them
+  // open. Two colours keep an outline visible over any picture.
+  QColor gapColour = QColor();
 };

@@ -1,0 +1,209 @@
+// The pointer handlers of the shape tools: a rubber-band rectangle, circle
+// or polygon follows the pointer, and the finished shape becomes a
+// selection (client data 3). The shape being drawn lives in _objectRep; a
+// finished selection's outline moves to _selectionRep and stays while the
+// selection does.
+#include <algorithm>
+#include <cmath>
+
+#include "document/KEPAteloDocument.h"
+#include "image/KEPAtelIma.h"
+#include "platform/KEPTrace.h"
+#include "platform/viewer/KEP2DArcCircleGP.h"
+#include "platform/viewer/KEP2DCustomRep.h"
+#include "platform/viewer/KEP2DPolylineGP.h"
+#include "platform/viewer/KEP2DRectangleGP.h"
+#include "platform/viewer/KEP2DViewer.h"
+
+namespace {
+
+// Shapes snap to pixel centres; a selection rectangle snaps to pixel edges
+// instead, so that its outline encloses whole pixels.
+KEPMathPoint2Df PixelCentre(const KEPMathPoint2Df& p) {
+  return KEPMathPoint2Df(std::floor(p.x) + 0.5f, std::floor(p.y) + 0.5f);
+}
+
+void SquareCorners(const KEPMathPoint2Df& a, const KEPMathPoint2Df& b, bool selection,
+                   KEPMathPoint2Df& low, KEPMathPoint2Df& high) {
+  const float x0 = std::floor(std::min(a.x, b.x)), y0 = std::floor(std::min(a.y, b.y));
+  const float x1 = std::floor(std::max(a.x, b.x)), y1 = std::floor(std::max(a.y, b.y));
+  if (selection) {
+    low = KEPMathPoint2Df(x0, y0);
+    high = KEPMathPoint2Df(x1 + 1.0f, y1 + 1.0f);
+  } else {
+    low = KEPMathPoint2Df(x0 + 0.5f, y0 + 0.5f);
+    high = KEPMathPoint2Df(x1 + 0.5f, y1 + 0.5f);
+  }
+}
+
+template <class Primitive>
+Primitive* ShapeOf(KEP2DCustomRep* rep) {
+  return rep && rep->GetPrimitiveCount() > 0 ? dynamic_cast<Primitive*>(rep->GetPrimitive(0))
+                                             : nullptr;
+}
+
+}  // namespace
+
+template <class Primitive>
+Primitive* KEPAteloDocument::StartObjectRep(std::unique_ptr<Primitive> primitive, bool selection) {
+  // A new selection replaces the one shown; a drawing shape only its own
+  // rubber band.
+  if (selection)
+    RemoveSelectionRep();
+  else
+    RemoveObjectRep();
+  KEP2DGraphicAttributes attributes;
+  // A selection shows black and white dashes; a shape being drawn a solid
+  // line.
+  attributes.dashed = selection;
+  attributes.colour = selection ? QColor(255, 255, 255) : QColor(255, 255, 0);
+  if (selection) attributes.gapColour = QColor(0, 0, 0);
+  _objectRep = std::make_unique<KEP2DCustomRep>(attributes);
+  Primitive* raw = _objectRep->AddPrimitive(std::move(primitive));
+  if (_viewer) _viewer->AddRep(_objectRep.get());
+  return raw;
+}
+
+void KEPAteloDocument::RemoveObjectRep() {
+  // The representation leaves the viewer (and repaints its place) as it
+  // goes.
+  _objectRep.reset();
+}
+
+// --- rectangle ----------------------------------------------------------------------------
+
+void KEPAteloDocument::BeginSquareDraw(const KEPMathPoint2Df& point, int clientData) {
+  const bool selection = clientData == kSelectionVariant;
+  _pressX = point.x;
+  _pressY = point.y;
+  KEPMathPoint2Df low, high;
+  SquareCorners(point, selection ? point : point + KEPMathPoint2Df(1.0f, 1.0f), selection, low,
+                high);
+  StartObjectRep(std::make_unique<KEP2DRectangleGP>(low, high), selection);
+}
+
+void KEPAteloDocument::ManipulateSquareDraw(const KEPMathPoint2Df& point, int clientData) {
+  auto* rectangle = ShapeOf<KEP2DRectangleGP>(_objectRep.get());
+  if (!rectangle) return;
+  KEPMathPoint2Df low, high;
+  SquareCorners(KEPMathPoint2Df(_pressX, _pressY), point, clientData == kSelectionVariant, low,
+                high);
+  rectangle->SetCorners(low, high);
+  _objectRep->Invalidate();
+}
+
+void KEPAteloDocument::EndSquareDraw(const KEPMathPoint2Df& point, int clientData) {
+  if (!ShapeOf<KEP2DRectangleGP>(_objectRep.get())) return;
+  ManipulateSquareDraw(point, clientData);
+  if (clientData == kSelectionVariant)
+    ComputeImageMask(TOOL_SELECT_RECTANGLE);
+  else
+    RemoveObjectRep();
+}
+
+// --- circle ---------------------------------------------------------------------------------
+
+void KEPAteloDocument::BeginCircleDraw(const KEPMathPoint2Df& point, int clientData) {
+  const KEPMathPoint2Df centre = PixelCentre(point);
+  _pressX = centre.x;
+  _pressY = centre.y;
+  StartObjectRep(std::make_unique<KEP2DArcCircleGP>(centre, 0.0f), clientData == kSelectionVariant);
+}
+
+void KEPAteloDocument::ManipulateCircleDraw(const KEPMathPoint2Df& point, int) {
+  auto* circle = ShapeOf<KEP2DArcCircleGP>(_objectRep.get());
+  if (!circle) return;
+  circle->SetRadius(std::hypot(point.x - _pressX, point.y - _pressY));
+  _objectRep->Invalidate();
+}
+
+void KEPAteloDocument::EndCircleDraw(const KEPMathPoint2Df& point, int clientData) {
+  auto* circle = ShapeOf<KEP2DArcCircleGP>(_objectRep.get());
+  if (!circle) return;
+  // Whole pixels: a release at the press point gives radius 0.
+  circle->SetRadius(std::floor(std::hypot(point.x - _pressX, point.y - _pressY)));
+  _objectRep->Invalidate();
+  if (clientData == kSelectionVariant)
+    ComputeImageMask(TOOL_SELECT_CIRCLE);
+  else
+    RemoveObjectRep();
+}
+
+// --- polygon by clicks ------------------------------------------------------------------------
+
+void KEPAteloDocument::BeginLineSelection(const KEPMathPoint2Df& point, int clientData) {
+  const bool selection = clientData == kSelectionVariant;
+  const KEPMathPoint2Df vertex = PixelCentre(point);
+  auto* polygon = ShapeOf<KEP2DPolylineGP>(_objectRep.get());
+  if (!polygon || polygon->IsClosed()) {
+    StartObjectRep(std::make_unique<KEP2DPolylineGP>(std::vector<KEPMathPoint2Df>{vertex}),
+                   selection);
+    return;
+  }
+  // About five millimetres on the screen, never less than one unit.
+  float tolerance = 1.0f;
+  if (_viewer) {
+    const float scale = _viewer->GetViewpoint().GetZoom() * _viewer->GetMillimetersPerSupportUnit();
+    if (scale > 0.0f) tolerance = std::max(5.0f / scale, 1.0f);
+  }
+  const KEPMathPoint2Df first = polygon->GetPoints().front();
+  if (polygon->GetPoints().size() >= 3 && std::fabs(vertex.x - first.x) < tolerance &&
+      std::fabs(vertex.y - first.y) < tolerance) {
+    polygon->AddPoint(first);
+    polygon->SetClosed(true);
+    _objectRep->Invalidate();
+    if (selection)
+      ComputeImageMask(TOOL_SELECT_POLYGON);
+    else
+      RemoveObjectRep();
+    return;
+  }
+  polygon->AddPoint(vertex);
+  _objectRep->Invalidate();
+}
+
+void KEPAteloDocument::ManipulateLineSelection(const KEPMathPoint2Df& point, int) {
+  auto* polygon = ShapeOf<KEP2DPolylineGP>(_objectRep.get());
+  if (!polygon || polygon->IsClosed() || polygon->GetPoints().size() < 2) return;
+  std::vector<KEPMathPoint2Df> points = polygon->GetPoints();
+  points.back() = PixelCentre(point);
+  polygon->SetPoints(std::move(points));
+  _objectRep->Invalidate();
+}
+
+// --- free hand ----------------------------------------------------------------------------------
+
+void KEPAteloDocument::BeginHandSelection(const KEPMathPoint2Df& point, int clientData) {
+  StartObjectRep(
+      std::make_unique<KEP2DPolylineGP>(std::vector<KEPMathPoint2Df>{PixelCentre(point)}),
+      clientData == kSelectionVariant);
+}
+
+void KEPAteloDocument::ManipulateHandSelection(const KEPMathPoint2Df& point, int) {
+  auto* line = ShapeOf<KEP2DPolylineGP>(_objectRep.get());
+  if (!line || line->IsClosed()) return;
+  if (line->GetPoints().back() == point) return;
+  line->AddPoint(point);
+  _objectRep->Invalidate();
+}
+
+void KEPAteloDocument::EndHandSelection(const KEPMathPoint2Df& point, int clientData) {
+  auto* line = ShapeOf<KEP2DPolylineGP>(_objectRep.get());
+  if (!line || line->IsClosed()) return;
+  ManipulateHandSelection(point, clientData);
+  const KEPMathPoint2Df first = line->GetPoints().front();
+  if (!(line->GetPoints().back() == first)) line->AddPoint(first);
+  line->SetClosed(true);
+  _objectRep->Invalidate();
+  if (clientData == kSelectionVariant)
+    ComputeImageMask(TOOL_SELECT_HAND);
+  else
+    RemoveObjectRep();
+}
+
+// --- floating object ----------------------------------------------------------------------------
+
+void KEPAteloDocument::DefaultBeginManipulate(const KEPMathPoint2Df&, int) {
+  KEP_TRACE(6, "(KEPAteloDocument::DefaultBeginManipulate)");
+  IncrustClipboard(GetPosImage(0));
+}
