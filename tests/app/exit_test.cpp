@@ -63,8 +63,10 @@ TEST_F(Exit, DuringARenderingTheProgramEndsWithTheRendering) {
   QProcess renderer;
   renderer.setProcessEnvironment(atelo.Environment());
   renderer.start(QString::fromStdString(AteloProcess::Program("atelo-render")),
-                 {"-id", "DISP_EXT", "--size", "64x64", "--patch", "8", "--delay", "25", "--frames",
-                  "4", "--quiet"});
+                 // One long frame: between frames the rendering has ended and
+                 // Exit asks nothing.
+                 {"-id", "DISP_EXT", "--size", "128x128", "--patch", "8", "--delay", "20",
+                  "--frames", "1", "--quiet"});
   ASSERT_TRUE(renderer.waitForFinished(60000));
   EXPECT_EQ(renderer.exitCode(), 0) << renderer.readAllStandardError().toStdString();
   ASSERT_TRUE(atelo.WaitForEnd(20000)) << atelo.Log();
