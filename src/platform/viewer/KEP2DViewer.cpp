@@ -38,7 +38,8 @@ KEP2DViewer::KEP2DViewer(QWidget* parent, int width, int height) : QWidget(paren
   // it first.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::ClickFocus);
-  setMouseTracking(false);
+  // Moves without a button are followed too, for the pointer readout.
+  setMouseTracking(true);
   if (width > 0 && height > 0) {
     _hint = QSize(width, height);
     resize(_hint);
@@ -411,6 +412,7 @@ void KEP2DViewer::mousePressEvent(QMouseEvent* event) {
 
 void KEP2DViewer::mouseMoveEvent(QMouseEvent* event) {
   const QPointF at = event->position();
+  NotifyPointer(at);
   if (_panning) {
     const float z = _viewpoint.GetZoom();
     _viewpoint.SetOrigin(
@@ -467,6 +469,16 @@ void KEP2DViewer::wheelEvent(QWheelEvent* event) {
   const double factor = std::pow(kWheelZoomStep, delta / 120.0);
   ZoomAt(event->position(), static_cast<float>(_viewpoint.GetZoom() * factor));
   event->accept();
+}
+
+void KEP2DViewer::NotifyPointer(const QPointF& widgetPoint) {
+  const KEPMathPoint2Df v = WidgetToView(widgetPoint);
+  emit PointerMoved(v.x, v.y);
+}
+
+void KEP2DViewer::leaveEvent(QEvent* event) {
+  emit PointerLeft();
+  QWidget::leaveEvent(event);
 }
 
 void KEP2DViewer::keyPressEvent(QKeyEvent* event) {

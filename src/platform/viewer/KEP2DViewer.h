@@ -134,6 +134,10 @@ class KEP2DViewer : public QWidget {
  signals:
   void GraphicSizeChanged(float width, float height);
   void FullScreenChanged(bool on);
+  // The pointer moved over the viewer, held button or not, to the view
+  // point (x, y); PointerLeft when it left the viewer.
+  void PointerMoved(float x, float y);
+  void PointerLeft();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -143,6 +147,7 @@ class KEP2DViewer : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   struct Furtive {
@@ -155,6 +160,7 @@ class KEP2DViewer : public QWidget {
   std::vector<KEP2DRep*> DrawOrder() const;
   void ViewpointChanged();
   void EndGesture(const QPointF& widgetPoint);
+  void NotifyPointer(const QPointF& widgetPoint);
 
   KEP2DViewpoint _viewpoint;
   QSize _hint;

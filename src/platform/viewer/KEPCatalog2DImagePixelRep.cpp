@@ -156,6 +156,8 @@ void KEPCatalog2DImagePixelRep::Draw(const KEP2DDrawContext& context) const {
     const unsigned char* leftEye = _side == 0 ? _pixels : _partner;
     const unsigned char* rightEye = _side == 0 ? _partner : _pixels;
     KEPResampleAnaglyph(leftEye, rightEye, _width, cols, rows, target, stride);
+  } else if (_mode == kOverCheckerboard) {
+    KEPResampleOverChecker(source, sw, cols, rows, target, stride, clip.left(), clip.top());
   } else {
     KEPResamplePixels(source, sw, cols, rows,
                       alpha ? KEPPixelBlend::kAlpha : KEPPixelBlend::kOpaque, target, stride);

@@ -18,10 +18,11 @@
 // (UpdatePatch, UpdatePixels) and calls SetPixels again when it reallocates
 // the buffer.
 //
-// Draw modes: normal draws the pixels opaque, ignoring alpha (a render's
-// empty background often carries alpha 0 and must still show); above
+// Draw modes: normal draws the pixels opaque, ignoring alpha; above
 // background blends them by alpha over what lies beneath (the viewer's
-// background image, or the picture under a pasted object).
+// background image, or the picture under a pasted object); over checkerboard
+// blends them by alpha over a grey checkerboard, so that transparent parts
+// (a render's empty background often carries alpha 0) show as transparent.
 //
 // Stereo: given the partner buffer of the other eye (same size), the
 // representation draws, while its viewer is in stereo mode, a red/cyan
@@ -31,7 +32,7 @@
 // unchanged on a stereo pair.
 class KEPCatalog2DImagePixelRep : public KEP2DRep {
  public:
-  enum DrawMode { kNormal = 0, kAboveBackground = 1 };
+  enum DrawMode { kNormal = 0, kAboveBackground = 1, kOverCheckerboard = 2 };
   // Largest width or height a buffer may have.
   static constexpr int kMaxSide = 65535;
 
