@@ -231,7 +231,7 @@ class KEPAteloDocument : public QMainWindow,
   int GetPlaybackState() const { return _playbackState; }
   // In tenths of milliseconds: the value shown next to "ms" times 10.
   float GetDelay() const { return _delay; }
-  bool IsPlaying() const { return _playbackIdle.id != 0; }
+  bool IsPlaying() const { return _playbackIdle.id != 0 || _playbackWaiting; }
   // Logo.
   void LogoAction();
   void LogoSetupAction();
@@ -403,6 +403,7 @@ class KEPAteloDocument : public QMainWindow,
   void RecordPlaybackDock();
   // Stops continuous playback without redisplaying.
   void StopPlayback();
+  void StartPlayback(int direction);
   KEPAteloLogo* LogoDialog(const char* name);
   // Shows the current image's logo over it (or takes it away).
   void ShowImageLogo(KEPAtelIma* image);
@@ -414,6 +415,10 @@ class KEPAteloDocument : public QMainWindow,
   float _delay = 0.0f;
   double _lastStepTime = 0.0;  // KEPClock seconds
   IdleSubscription _playbackIdle;
+  // Between two steps of a long delay the idle work rests on a timer; a
+  // stop in between makes the timer's run out of date.
+  bool _playbackWaiting = false;
+  int _playbackRun = 0;
   QToolBar* _playbackToolBar = nullptr;  // child widget
 
   std::unique_ptr<KEP2DCustomRep> _gridRep;

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -15,6 +16,7 @@
 #include "platform/KEPClock.h"
 #include "platform/KEPIdleWork.h"
 #include "platform/KEPTrace.h"
+#include "platform/viewer/KEP2DViewer.h"
 #include "series/KEPAteloSeries.h"
 
 namespace {
@@ -172,7 +174,15 @@ void KEPAteloDocument::DelaySpinnerAction(int value) {
 
 void KEPAteloDocument::StopPlayback() {
   _playbackIdle.Remove();
+  // A wait under way (see ExecuteIdleWork) ends with nothing to resume.
+  ++_playbackRun;
+  _playbackWaiting = false;
   _playbackState = PLAY_STOPPED;
+}
+
+void KEPAteloDocument::StartPlayback(int direction) {
+  _playbackWaiting = false;
+  _playbackIdle.id = KEPIdleWork::Subscribe([this, direction] { ExecuteIdleWork(direction); });
 }
 
 void KEPAteloDocument::PauseSelection() {
@@ -210,7 +220,7 @@ void KEPAteloDocument::FastForwardSelection() {
     return;
   }
   DisableAll();
-  _playbackIdle.id = KEPIdleWork::Subscribe([this] { ExecuteIdleWork(PLAY_FORWARD); });
+  StartPlayback(PLAY_FORWARD);
   _lastStepTime = KEPClock::Now();
 }
 
@@ -222,7 +232,7 @@ void KEPAteloDocument::FastBackwardSelection() {
     return;
   }
   DisableAll();
-  _playbackIdle.id = KEPIdleWork::Subscribe([this] { ExecuteIdleWork(PLAY_BACKWARD); });
+  StartPlayback(PLAY_BACKWARD);
   _lastStepTime = KEPClock::Now();
 }
 
@@ -233,12 +243,35 @@ void KEPAteloDocument::ExecuteIdleWork(int direction) {
     return;
   }
   const double now = KEPClock::Now();
-  if ((now - _lastStepTime) * kTicksPerSecond < static_cast<double>(_delay)) return;
+  const double early = static_cast<double>(_delay) - (now - _lastStepTime) * kTicksPerSecond;
+  if (early > 0.0) {
+    // Idle time comes back at once: a long wait spent polling the clock
+    // would keep a processor busy for nothing. It is slept out on a timer
+    // instead, up to the last couple of milliseconds, which are polled so
+    // that the step comes on time.
+    const int sleepMs = static_cast<int>(early / (kTicksPerSecond / 1000.0)) - 2;
+    if (sleepMs > 0 && _playbackIdle.id) {
+      _playbackIdle.Remove();
+      _playbackWaiting = true;
+      QTimer::singleShot(sleepMs, this, [this, run = _playbackRun, direction] {
+        if (run == _playbackRun && _playbackWaiting) StartPlayback(direction);
+      });
+    }
+    return;
+  }
   if (_playbackState == PLAY_STOPPED) _playbackState = direction;
-  // The time is the one the step was due at, read before showing it: the
-  // frames then keep the delay's pace whatever a step costs below it.
-  _lastStepTime = now;
+  // The time noted is the one the step was due at, not the one it ran at:
+  // the frames keep the delay's pace whatever a step costs below it and
+  // however late the idle time came. A step more than a delay late starts
+  // the count afresh rather than rushing to catch up.
+  const double period = static_cast<double>(_delay) / kTicksPerSecond;
+  _lastStepTime = now - _lastStepTime < 2.0 * period ? _lastStepTime + period : now;
   const int next = _series->NextImage(_playbackState, _settings.GetLoopMode());
+  // Painted now rather than when the platform next refreshes: with a short
+  // delay the next step could come first, and that frame would never show.
+  if (_viewer && _viewer->isVisible()) _viewer->repaint();
   // A step may have stopped playback (a stereo pair that cannot be shown).
-  if (_playbackIdle.id) _playbackState = next;
+  if (IsPlaying()) _playbackState = next;
+  KEP_TRACE(6, "(KEPAteloDocument::ExecuteIdleWork) image %d direction %d", _series->GetCurValue(),
+            _playbackState);
 }

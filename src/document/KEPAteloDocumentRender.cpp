@@ -165,8 +165,6 @@ void KEPAteloDocument::UpdateImage() {
   if (image) {
     if (_playbackState == 3) EnableAll(image);
     _status->setText(QString::fromStdString(_series->GetCurLabel()));
-    UpdateWindowTitle();
-    UpdatePointerStatus();
     if (!image->GetPixels()) {
       // Nothing to show (a part whose pixels were dropped): not the old one
       // either.
@@ -181,11 +179,12 @@ void KEPAteloDocument::UpdateImage() {
   } else {
     if (_playbackState == 3) DisableAll();
     _status->setText(" ");
-    UpdateWindowTitle();
-    UpdatePointerStatus();
     FreeDisplay();
     if (_viewer) _viewer->Redraw();
   }
+  // After the display: it gives the image its place.
+  UpdateWindowTitle();
+  UpdatePointerStatus();
 }
 
 void KEPAteloDocument::RedisplayImage(KEPAtelIma* image) {

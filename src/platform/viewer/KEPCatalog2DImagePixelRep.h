@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "platform/viewer/KEP2DRep.h"
@@ -39,6 +40,7 @@ class KEPCatalog2DImagePixelRep : public KEP2DRep {
   KEPCatalog2DImagePixelRep() = default;
   KEPCatalog2DImagePixelRep(const unsigned char* pixels, int width, int height,
                             float originX = 0.0f, float originY = 0.0f);
+  ~KEPCatalog2DImagePixelRep() override;
 
   // 0 on success; -1 (and an empty representation) for a null buffer or a
   // size that is not positive or exceeds 65535 pixels a side.
@@ -80,9 +82,12 @@ class KEPCatalog2DImagePixelRep : public KEP2DRep {
   // a side per pixel. Built lazily by Draw; cleared when the buffer changes
   // whole.
   struct Level {
-    std::vector<unsigned char> pixels;
+    std::unique_ptr<unsigned char[]> pixels;
+    std::size_t capacity = 0;
     int width = 0, height = 0;
   };
   const Level* LevelFor(int level) const;
+  // Hands the copies' buffers to the spares that later copies reuse.
+  void ReleaseLevels();
   mutable std::vector<Level> _levels;
 };
