@@ -228,12 +228,15 @@ void KEPAteloDocument::EnableAll(KEPAtelIma* image) {
   bool saved = image->IsSaved();
   SetBtnSensitivity(FindAction("saveItem"), SaveOffered(image) ? SENSITIVE : INSENSITIVE);
   if (!saved) SetBtnSensitivity(FindAction("saveAllItem"), SENSITIVE);
-  for (const char* name : {"closeItem", "closeAllItem", "saveAsItem"})
+  for (const char* name :
+       {"closeItem", "closeAllItem", "saveAsItem", "fullScreenItem", "logoItem", "gridItem"})
     SetBtnSensitivity(FindAction(name), SENSITIVE);
+  SetBtnSensitivity(FindAction("stereoItem"), image->IsEditable() ? SENSITIVE : INSENSITIVE);
 }
 
 void KEPAteloDocument::DisableAll() {
-  for (const char* name : {"saveItem", "saveAllItem", "closeItem", "closeAllItem", "saveAsItem"})
+  for (const char* name : {"saveItem", "saveAllItem", "closeItem", "closeAllItem", "saveAsItem",
+                           "fullScreenItem", "logoItem", "gridItem", "stereoItem"})
     SetBtnSensitivity(FindAction(name), INSENSITIVE);
 }
 

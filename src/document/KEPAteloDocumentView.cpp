@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QStatusBar>
 #include <QToolBar>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -160,9 +161,14 @@ void KEPAteloDocument::ViewpointChanged() {
 
 void KEPAteloDocument::KeepOverlaysOnTop() {
   if (!_viewer) return;
-  for (KEP2DRep* rep : {static_cast<KEP2DRep*>(_logoImage ? _logoRep.get() : nullptr),
-                        static_cast<KEP2DRep*>(_gridDisplayed ? _gridRep.get() : nullptr)}) {
-    if (!rep) continue;
+  std::vector<KEP2DRep*> overlays;
+  if (_logoImage && _logoRep) overlays.push_back(_logoRep.get());
+  if (_gridDisplayed && _gridRep) overlays.push_back(_gridRep.get());
+  const std::vector<KEP2DRep*>& reps = _viewer->GetReps();
+  if (reps.size() >= overlays.size() &&
+      std::equal(overlays.begin(), overlays.end(), reps.end() - overlays.size()))
+    return;
+  for (KEP2DRep* rep : overlays) {
     _viewer->RemoveRep(rep);
     _viewer->AddRep(rep);
   }

