@@ -8,7 +8,7 @@
 #include <QToolBar>
 #include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <cstdio>
 #include <filesystem>
 
 #include "document/KEPAteloDocument.h"

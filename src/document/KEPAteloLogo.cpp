@@ -12,9 +12,8 @@
 #include <QSlider>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cmath>
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "document/KEPAteloDefaultLogo.h"
