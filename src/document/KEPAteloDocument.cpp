@@ -117,6 +117,7 @@ KEPAteloDocument::KEPAteloDocument(const char* name, int width, int height,
   _status->setObjectName("statusLabel");
   statusBar()->setObjectName("statusBar");
   statusBar()->addWidget(_status, 1);
+  SetUpView(style);
   for (int i = 1; i <= _series->GetNbrImage(); ++i) LinkImageToViewer(_series->GetPosImage(i));
 
   if (!_settings.DefaultsFileExisted()) {
@@ -419,7 +420,7 @@ void KEPAteloDocument::InterruptAction() {
 // --- errors and messages ----------------------------------------------------------
 
 std::string KEPAteloDocument::GetTitle() const {
-  return windowTitle().toStdString();
+  return _baseTitle.toStdString();
 }
 
 bool KEPAteloDocument::IsPictureShown() const {

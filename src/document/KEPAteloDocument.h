@@ -9,7 +9,10 @@
 #include <vector>
 
 #include "document/KEPAteloLastFiles.h"
+#include "document/KEPAteloLogo.h"
 #include "link/KEPAteloRenderTarget.h"
+#include "platform/viewer/KEP2DCustomRep.h"
+#include "platform/viewer/KEP2DManipulator.h"
 #include "series/KEPAteloDocumentHost.h"
 #include "settings/KEPAteloSettings.h"
 
@@ -285,22 +288,57 @@ class KEPAteloDocument : public QMainWindow,
   KEP2DCustomRep* GetObjectRep() const { return _objectRep.get(); }
   void RemoveObjectRep();
 
-  // --- view, stereo, playback, logo (KEPAteloDocumentView.cpp) ------------------------
+  // --- view, stereo, playback, logo (KEPAteloDocumentView.cpp,
+  //     KEPAteloDocumentPlayback.cpp, KEPAteloDocumentLogo.cpp) -----------------------
   void FitAction();
   void ReframeAction();
   void Reframe(float x, float y, float zoom);
   void FullScreenAction();
   void GridAction();
+  // Rebuilds the grid of the current image (or drops it) and shows it for
+  // the current scale.
+  void UpdateGrid();
+  void DrawGrid();
+  // Shown from 8 screen pixels per image pixel up.
+  void DisplayGrid(float scale);
+  virtual void ViewpointChanged();
   void StereoAction();
   bool IsStereoActivate() const override;
+  // 3: the pair can be shown; 1: stereo is to be switched off; 2: the next
+  // image is to be shown; 0: stereo was aborted here.
+  int PromptIfStereoImpossible(KEPAtelIma* image);
   void PromptIfOddImageNumber(int count) override;
   void ToggleEditAction();
   void TogglePlaybackAction();
   void ToggleDrawAction();
-  void LogoAction();
-  void LogoSetupAction();
+  // Playback. Directions: 1 backward, 2 forward, 3 stopped.
+  static constexpr int PLAY_BACKWARD = 1, PLAY_FORWARD = 2, PLAY_STOPPED = 3;
+  void FastBackwardSelection();
+  void BackwardSelection();
   // Stops playback (direction 3) and redisplays the current image.
   void PauseSelection();
+  void ForwardSelection();
+  void FastForwardSelection();
+  // One turn of continuous playback, run at idle time.
+  void ExecuteIdleWork(int direction);
+  void DelaySliderAction(int value);
+  void DelaySpinnerAction(int value);
+  int GetPlaybackState() const { return _playbackState; }
+  // In tenths of milliseconds: the value shown next to "ms" times 10.
+  float GetDelay() const { return _delay; }
+  bool IsPlaying() const { return _playbackIdle.id != 0 || _playbackWaiting; }
+  // Logo.
+  void LogoAction();
+  void LogoSetupAction();
+  void CheckViewLogoItem();
+  void UpdateLogo(KEPAtelIma* image);
+  void RemoveLogoManipulator();
+  KEPAteloLogo* GetLogoDialog() const { return _logoDialog.get(); }
+  KEP2DManipulator* GetLogoManipulator() const { return _logoManipulator.get(); }
+  // The right part of the status bar: zoom and the pixel under the pointer.
+  QString GetPointerText() const;
+  bool IsGridDisplayed() const { return _gridDisplayed != 0; }
+  const KEP2DCustomRep* GetGridRep() const { return _gridRep.get(); }
 
   // --- effects (KEPAteloDocumentEffects.cpp) ---------------------------------------
   void ComposeAction();
@@ -332,6 +370,11 @@ class KEPAteloDocument : public QMainWindow,
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Page Down / Page Up and the arrows step through the series.
+  void keyPressEvent(QKeyEvent* event) override;
+  // A title given from outside (the command line's) is kept as the first
+  // part of the shown title.
+  void changeEvent(QEvent* event) override;
 
  private:
   // --- menus (KEPAteloDocumentMenus.cpp) ---------------------------------------------
@@ -516,8 +559,78 @@ class KEPAteloDocument : public QMainWindow,
   float _pressX = 0, _pressY = 0;
 
   // --- view state ----------------------------------------------------------------------
+  // A subscription to idle time, removed with its owner.
+  struct IdleSubscription {
+    int id = 0;
+    IdleSubscription() = default;
+    IdleSubscription(const IdleSubscription&) = delete;
+    IdleSubscription& operator=(const IdleSubscription&) = delete;
+    ~IdleSubscription();
+    void Remove();
+  };
+  // Where the grid was built for: rebuilt only when this changes.
+  struct GridGeometry {
+    int width = 0, height = 0;
+    float x = 0, y = 0;
+    bool operator==(const GridGeometry&) const = default;
+  };
+  // Called once the viewer and the status bar exist: the status readout,
+  // the viewpoint subscription and the playback toolbar of the defaults.
+  void SetUpView(int style);
+  void UpdateWindowTitle();
+  void UpdatePointerStatus();
+  void RemoveGrid();
+  // The logo, the grid: drawn over the image, so put back on top when the
+  // image's representation is new.
+  void KeepOverlaysOnTop();
+  // The other eye's buffer for the current representation, while stereo is on.
+  void AttachStereoPartner(KEPAtelIma* image);
+  // Whether a new representation may be made for `image` with stereo on.
+  bool StereoRepAllowed(KEPAtelIma* image);
+  // The background under the current image, corner on its corner.
+  void PlaceBackground();
+  // Whether Save is offered for `image`: unsaved, or a logo that may be
+  // merged is shown over it.
+  bool SaveOffered(const KEPAtelIma* image) const;
+  void CreatePlaybackToolBar();
+  void RecordPlaybackDock();
+  // Stops continuous playback without redisplaying.
+  void StopPlayback();
+  void StartPlayback(int direction);
+  KEPAteloLogo* LogoDialog(const char* name);
+  // Shows the current image's logo over it (or takes it away).
+  void ShowImageLogo(KEPAtelIma* image);
+  void HideLogoRep();
+  void LogoDragged();
+
   // Playback direction: 1 backward, 2 forward, 3 stopped.
   int _playbackState = 3;
+  float _delay = 0.0f;
+  double _lastStepTime = 0.0;  // KEPClock seconds
+  IdleSubscription _playbackIdle;
+  // Between two steps of a long delay the idle work rests on a timer; a
+  // stop in between makes the timer's run out of date.
+  bool _playbackWaiting = false;
+  int _playbackRun = 0;
+  QToolBar* _playbackToolBar = nullptr;  // child widget
+
+  std::unique_ptr<KEP2DCustomRep> _gridRep;
+  unsigned char _gridDisplayed = 0;
+  float _lastGridScale = 7.0f;
+  GridGeometry _gridGeometry;
+
+  KEPAtelIma* _repPartner = nullptr;  // the stereo partner shown, owned by the series
+  int _stereoPrompts = 0;             // nested stereo questions
+
+  std::unique_ptr<KEPAteloLogo> _logoDialog;
+  std::unique_ptr<KEPCatalog2DImagePixelRep> _logoRep;
+  KEPAtelIma* _logoImage = nullptr;  // whose logo _logoRep shows
+  std::unique_ptr<KEP2DManipulator> _logoManipulator;
+
+  QLabel* _pointerStatus = nullptr;  // child widget
+  bool _pointerInside = false;
+  float _pointerX = 0, _pointerY = 0;
+  QString _baseTitle, _shownTitle;
 
   // --- effects state -------------------------------------------------------------------
   std::unique_ptr<KEPAteloGlow> _glowDialog;

@@ -69,6 +69,8 @@ void KEPAteloDocument::DropImageRep() {
   if (_imageRep && _viewer) _viewer->RemoveRep(_imageRep.get());
   _imageRep.reset();
   _repImage = nullptr;
+  _repPartner = nullptr;
+  HideLogoRep();
 }
 
 KEPCatalog2DImagePixelRep* KEPAteloDocument::CreateImageRep(KEPAtelIma* image) {
@@ -81,6 +83,7 @@ KEPCatalog2DImagePixelRep* KEPAteloDocument::CreateImageRep(KEPAtelIma* image) {
   // The buffer may have been replaced or resized since the representation
   // was made: the representation always points at the current one.
   if (_repImage != image) {
+    if (IsStereoActivate() && !StereoRepAllowed(image)) return nullptr;
     DropImageRep();
     _imageRep = std::make_unique<KEPCatalog2DImagePixelRep>();
     _repImage = image;
@@ -93,8 +96,14 @@ KEPCatalog2DImagePixelRep* KEPAteloDocument::CreateImageRep(KEPAtelIma* image) {
   if (_imageRep->GetPixels() != image->GetPixels() || shownWidth != width || shownHeight != height)
     _imageRep->SetPixels(image->GetPixels(), width, height);
   _imageRep->SetOrigin(x, y);
+  // Alpha shows: over the background when there is one, else over a
+  // checkerboard.
   _imageRep->SetDrawMode(_background ? KEPCatalog2DImagePixelRep::kAboveBackground
-                                     : KEPCatalog2DImagePixelRep::kNormal);
+                                     : KEPCatalog2DImagePixelRep::kOverCheckerboard);
+  AttachStereoPartner(image);
+  PlaceBackground();
+  UpdateGrid();
+  KeepOverlaysOnTop();
   return _imageRep.get();
 }
 
@@ -107,6 +116,8 @@ bool KEPAteloDocument::DisplayImage(KEPAtelIma* image, bool fit) {
     image->GetSize(width, height);
     Reframe(0.0f, 0.0f, KEP2DViewer::FitZoom(_visuWidth, _visuHeight, width, height));
   }
+  UpdateLogo(image);
+  ShowImageLogo(image);
   _viewer->Redraw();
   return true;
 }
@@ -119,6 +130,11 @@ void KEPAteloDocument::AddAndDisplayImage(KEPAtelIma* image) {
 
 void KEPAteloDocument::RemoveImageRep(KEPAtelIma* image) {
   if (image && image == _repImage) DropImageRep();
+  // The other eye's pixels may be about to go.
+  if (image && image == _repPartner && _imageRep) {
+    _imageRep->SetStereoPartner(nullptr, 0);
+    _repPartner = nullptr;
+  }
 }
 
 void KEPAteloDocument::RemoveRepFromIndicator(KEPAtelIma* image) {
@@ -136,6 +152,7 @@ void KEPAteloDocument::FreeDisplay() {
   if (!_viewer) return;
   FreeEditDisplay();
   DropImageRep();
+  RemoveGrid();
   _subImages.clear();
 }
 
@@ -169,6 +186,9 @@ void KEPAteloDocument::UpdateImage() {
     FreeDisplay();
     if (_viewer) _viewer->Redraw();
   }
+  // After the display: it gives the image its place.
+  UpdateWindowTitle();
+  UpdatePointerStatus();
 }
 
 void KEPAteloDocument::RedisplayImage(KEPAtelIma* image) {
@@ -210,15 +230,18 @@ QString KEPAteloDocument::GetStatusText() const {
 
 void KEPAteloDocument::EnableAll(KEPAtelIma* image) {
   bool saved = image->IsSaved();
-  SetBtnSensitivity(FindAction("saveItem"), saved ? INSENSITIVE : SENSITIVE);
+  SetBtnSensitivity(FindAction("saveItem"), SaveOffered(image) ? SENSITIVE : INSENSITIVE);
   if (!saved) SetBtnSensitivity(FindAction("saveAllItem"), SENSITIVE);
-  for (const char* name : {"closeItem", "closeAllItem", "saveAsItem"})
+  for (const char* name :
+       {"closeItem", "closeAllItem", "saveAsItem", "fullScreenItem", "logoItem", "gridItem"})
     SetBtnSensitivity(FindAction(name), SENSITIVE);
   EnableEditCommands(image);
+  SetBtnSensitivity(FindAction("stereoItem"), image->IsEditable() ? SENSITIVE : INSENSITIVE);
 }
 
 void KEPAteloDocument::DisableAll() {
-  for (const char* name : {"saveItem", "saveAllItem", "closeItem", "closeAllItem", "saveAsItem"})
+  for (const char* name : {"saveItem", "saveAllItem", "closeItem", "closeAllItem", "saveAsItem",
+                           "fullScreenItem", "logoItem", "gridItem", "stereoItem"})
     SetBtnSensitivity(FindAction(name), INSENSITIVE);
   DisableEditCommands();
 }
@@ -239,7 +262,23 @@ void KEPAteloDocument::RemoveBackground() {
   _background.reset();
   _backgroundImage.reset();
   UncheckQuietly("BackgroundItem");
-  if (_imageRep) _imageRep->SetDrawMode(KEPCatalog2DImagePixelRep::kNormal);
+  if (_imageRep) _imageRep->SetDrawMode(KEPCatalog2DImagePixelRep::kOverCheckerboard);
+}
+
+void KEPAteloDocument::PlaceBackground() {
+  if (!_background) return;
+  // Images are centred on the view origin: the background's lower-left
+  // corner goes under the image's (centred like an image without one).
+  float x = 0, y = 0;
+  if (_repImage) {
+    _repImage->GetOrigin(x, y);
+  } else {
+    int width = 0, height = 0;
+    _background->GetSize(width, height);
+    x = CentredOrigin(width);
+    y = CentredOrigin(height);
+  }
+  _background->SetOrigin(x, y);
 }
 
 void KEPAteloDocument::BackgroundAction() {
@@ -285,6 +324,7 @@ void KEPAteloDocument::OkOpenBackground(const std::string& selected, const std::
   _backgroundImage = std::move(image);
   _background = std::make_unique<KEPCatalog2DImagePixelRep>(_backgroundImage->GetPixels(), width,
                                                             height, 0.0f, 0.0f);
+  PlaceBackground();
   ecritfic("DEF_READ", DirectoryOf(name).c_str());
   ecritfic("DEF_FILT", ("*." + extension).c_str());
   if (_viewer) {

@@ -1,11 +1,63 @@
 // View commands: fit, reframe, full screen, the grid, stereoscopy, the
-// toolbars' View items, playback and the logo.
+// toolbars' View items, and what the window tells of the current image (its
+// title, the zoom and the pixel under the pointer, the stepping keys).
 #include <QAction>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QStatusBar>
+#include <QToolBar>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
 
 #include "document/KEPAteloDocument.h"
 #include "image/KEPAtelIma.h"
+#include "platform/KEPErrmsg.h"
+#include "platform/KEPPrompt.h"
+#include "platform/KEPTrace.h"
+#include "platform/viewer/KEP2DCustomRep.h"
+#include "platform/viewer/KEP2DLineGP.h"
 #include "platform/viewer/KEP2DViewer.h"
+#include "platform/viewer/KEPCatalog2DImagePixelRep.h"
 #include "series/KEPAteloSeries.h"
+
+namespace {
+
+// Mid grey, half see-through: seen on black and on white alike, and the
+// pixels still show through it.
+const QColor kGridColour(128, 128, 128, 160);
+constexpr float kGridScale = 8.0f;
+
+}  // namespace
+
+void KEPAteloDocument::SetUpView(int style) {
+  _pointerStatus = new QLabel(this);
+  _pointerStatus->setObjectName("pointerLabel");
+  statusBar()->addPermanentWidget(_pointerStatus);
+  if (_viewer) {
+    _viewer->GetViewpoint().Subscribe([this](KEP2DViewpoint&) { ViewpointChanged(); });
+    connect(_viewer, &KEP2DViewer::PointerMoved, this, [this](float x, float y) {
+      _pointerInside = true;
+      _pointerX = x;
+      _pointerY = y;
+      UpdatePointerStatus();
+    });
+    connect(_viewer, &KEP2DViewer::PointerLeft, this, [this] {
+      _pointerInside = false;
+      UpdatePointerStatus();
+    });
+  }
+  if (!(style & STYLE_NO_TOOLBARS) &&
+      _settings.GetDockState(KEPAteloSettings::TOOLBAR_PLAYBACK) != KEPAteloSettings::DOCK_NONE) {
+    if (QAction* item = FindAction("playbackChkItem")) {
+      QSignalBlocker quiet(item);
+      item->setChecked(true);
+    }
+    TogglePlaybackAction();
+  }
+  UpdatePointerStatus();
+}
 
 // --- fit and reframe ----------------------------------------------------------------------
 
@@ -27,20 +79,122 @@ void KEPAteloDocument::ReframeAction() {
 }
 
 void KEPAteloDocument::FullScreenAction() {
+  KEP_TRACE(4, "(KEPAteloDocument::FullScreenAction)");
+  // A push item in check item's clothes: the viewer says how to come back
+  // (Escape).
   UncheckQuietly("fullScreenItem");
-  NotAvailable("Full Screen");
+  if (_viewer) _viewer->SetFullScreen(true);
 }
 
+// --- grid -----------------------------------------------------------------------------------
+
 void KEPAteloDocument::GridAction() {
-  UncheckQuietly("gridItem");
-  NotAvailable("Grid");
+  KEP_TRACE(4, "(KEPAteloDocument::GridAction)");
+  UpdateGrid();
+}
+
+void KEPAteloDocument::RemoveGrid() {
+  if (_gridRep && _viewer) _viewer->RemoveRep(_gridRep.get());
+  _gridRep.reset();
+  _gridDisplayed = 0;
+  _gridGeometry = {};
+}
+
+void KEPAteloDocument::UpdateGrid() {
+  QAction* item = FindAction("gridItem");
+  KEPAtelIma* image = _series ? _series->GetCurImage() : nullptr;
+  if (!_viewer || !item || !item->isChecked() || !image || !image->GetPixels()) {
+    RemoveGrid();
+    return;
+  }
+  GridGeometry geometry;
+  image->GetSize(geometry.width, geometry.height);
+  image->GetOrigin(geometry.x, geometry.y);
+  // Every redisplay passes here (each playback step too): the lines are
+  // made again only for another size or place.
+  if (!_gridRep || !(geometry == _gridGeometry)) {
+    RemoveGrid();
+    const int w = geometry.width, h = geometry.height;
+    const float ox = geometry.x, oy = geometry.y;
+    std::vector<KEPMathPoint2Df> ends;
+    ends.reserve(2 * (static_cast<std::size_t>(w) + h + 2));
+    for (int i = 0; i <= w; ++i) {
+      ends.emplace_back(ox + i, oy);
+      ends.emplace_back(ox + i, oy + h);
+    }
+    for (int j = 0; j <= h; ++j) {
+      ends.emplace_back(ox, oy + j);
+      ends.emplace_back(ox + w, oy + j);
+    }
+    _gridRep = std::make_unique<KEP2DCustomRep>(KEP2DGraphicAttributes{kGridColour, false, 1.0f});
+    _gridRep->AddPrimitive(std::make_unique<KEP2DLineGP>(std::move(ends)));
+    _gridGeometry = geometry;
+  }
+  _lastGridScale = _viewer->GetViewpoint().GetZoom() * _viewer->GetMillimetersPerSupportUnit();
+  DisplayGrid(_lastGridScale);
+}
+
+void KEPAteloDocument::DisplayGrid(float scale) {
+  if (!_gridRep || !_viewer) return;
+  if (scale >= kGridScale && !_gridDisplayed) {
+    _viewer->AddRep(_gridRep.get());
+    _gridDisplayed = 1;
+  } else if (scale < kGridScale && _gridDisplayed) {
+    _viewer->RemoveRep(_gridRep.get());
+    _gridDisplayed = 0;
+  }
+}
+
+void KEPAteloDocument::DrawGrid() {
+  if (_gridRep && _gridDisplayed) _gridRep->Invalidate();
+}
+
+void KEPAteloDocument::ViewpointChanged() {
+  if (!_viewer) return;
+  const float scale = _viewer->GetViewpoint().GetZoom() * _viewer->GetMillimetersPerSupportUnit();
+  if (scale != _lastGridScale) {
+    DisplayGrid(scale);
+    _lastGridScale = scale;
+  }
+  UpdatePointerStatus();
+}
+
+void KEPAteloDocument::KeepOverlaysOnTop() {
+  if (!_viewer) return;
+  std::vector<KEP2DRep*> overlays;
+  if (_logoImage && _logoRep) overlays.push_back(_logoRep.get());
+  if (_gridDisplayed && _gridRep) overlays.push_back(_gridRep.get());
+  const std::vector<KEP2DRep*>& reps = _viewer->GetReps();
+  if (reps.size() >= overlays.size() &&
+      std::equal(overlays.begin(), overlays.end(), reps.end() - overlays.size()))
+    return;
+  for (KEP2DRep* rep : overlays) {
+    _viewer->RemoveRep(rep);
+    _viewer->AddRep(rep);
+  }
 }
 
 // --- stereo -----------------------------------------------------------------------------
 
 void KEPAteloDocument::StereoAction() {
-  UncheckQuietly("stereoItem");
-  NotAvailable("Stereoscopy");
+  KEP_TRACE(4, "(KEPAteloDocument::StereoAction)");
+  const bool on = IsStereoActivate();
+  if (on && _series->GetNbrImage() % 2 != 0) {
+    KEPFormatError(errmsg, "Odd image number.\nStereo view aborted.");
+    DisplayError();
+    UncheckQuietly("stereoItem");
+    return;
+  }
+  const int position = _series->GetCurValue();
+  _series->RemoveAllReps();
+  if (!on) {
+    if (_viewer && _viewer->IsStereoMode()) _viewer->SetStereoMode(false);
+    _series->DissociateStereoImages();
+  } else {
+    _series->DeleteListPaste();
+    _series->AssociateStereoImages();
+  }
+  if (position > 0) _series->SelectImage(position);
 }
 
 bool KEPAteloDocument::IsStereoActivate() const {
@@ -48,7 +202,95 @@ bool KEPAteloDocument::IsStereoActivate() const {
   return item && item->isChecked();
 }
 
-void KEPAteloDocument::PromptIfOddImageNumber(int) {}
+int KEPAteloDocument::PromptIfStereoImpossible(KEPAtelIma* image) {
+  if (!image) return 0;
+  auto abort = [this](const std::string& text) {
+    UncheckQuietly("stereoItem");
+    StereoAction();
+    std::snprintf(errmsg, KEP_ERRMSG_SIZE, "%s", text.c_str());
+    DisplayError();
+    return 0;
+  };
+  KEPAtelIma* partner = image->GetCoupledImage();
+  if (!partner) {
+    partner = _series->GetCoupledImage(image);
+    if (!partner)
+      return abort("No image associated to current image for stereo view.\nStereo aborted.");
+    image->SetCoupledImage(partner);
+    partner->SetCoupledImage(image);
+    image->SetStereoSide(_series->GetCurValue() % 2);
+    partner->SetStereoSide(1 - image->GetStereoSide());
+  }
+  if (!partner->GetPixels()) {
+    int width = 0, height = 0;
+    char error[KEP_ERRMSG_SIZE] = {0};
+    if (partner->LoadPixels(width, height, error) != 0)
+      return abort(std::string(error) + "\nStereo aborted");
+  }
+  int width = 0, height = 0, partnerWidth = 0, partnerHeight = 0;
+  image->GetSize(width, height);
+  partner->GetSize(partnerWidth, partnerHeight);
+  if (width == partnerWidth && height == partnerHeight) return 3;
+
+  // A pair that cannot be shown stops playback; the user then chooses at
+  // once rather than after another redisplay.
+  if (_playbackState != PLAY_STOPPED) StopPlayback();
+  if (_viewer && _viewer->IsStereoMode()) _viewer->SetStereoMode(false);
+  KEPFormatError(errmsg, "%s and %s have different size !\nStereo image processing impossible.",
+                 image->GetName(), partner->GetName());
+  if (!IsPictureShown()) {
+    DisplayError();
+    return 1;
+  }
+  std::vector<std::string> buttons{"Toggle Stereo"};
+  if (_series->GetNbrImage() >= 3) buttons.push_back("Next Image");
+  const int answer = KEPPrompt::Ask(this, {"warnDlg", GetTitle(), errmsg, buttons});
+  return answer == 2 ? 2 : 1;
+}
+
+bool KEPAteloDocument::StereoRepAllowed(KEPAtelIma* image) {
+  // Each "Next Image" shows the next pair, which may ask again; past as
+  // many questions as there are pairs the answer is to switch stereo off.
+  ++_stereoPrompts;
+  int answer = PromptIfStereoImpossible(image);
+  if (answer == 2 && _stereoPrompts > _series->GetNbrImage() / 2) answer = 1;
+  if (answer == 2) {
+    ForwardSelection();
+  } else if (answer == 1) {
+    UncheckQuietly("stereoItem");
+    StereoAction();
+  }
+  --_stereoPrompts;
+  return answer == 3;
+}
+
+void KEPAteloDocument::AttachStereoPartner(KEPAtelIma* image) {
+  if (!_imageRep) return;
+  KEPAtelIma* partner = IsStereoActivate() ? image->GetCoupledImage() : nullptr;
+  const unsigned char* pixels = nullptr;
+  if (partner && partner->GetPixels()) {
+    int width = 0, height = 0, partnerWidth = 0, partnerHeight = 0;
+    image->GetSize(width, height);
+    partner->GetSize(partnerWidth, partnerHeight);
+    if (width == partnerWidth && height == partnerHeight) pixels = partner->GetPixels();
+  }
+  // The first image of a pair (odd position, side 1) is the left eye.
+  const int eye = image->GetStereoSide() == 1 ? 0 : 1;
+  if (_imageRep->GetStereoPartner() != pixels || _imageRep->GetStereoSide() != eye)
+    _imageRep->SetStereoPartner(pixels, eye);
+  _repPartner = pixels ? partner : nullptr;
+  if (pixels && _viewer && !_viewer->IsStereoMode()) _viewer->SetStereoMode(true);
+}
+
+void KEPAteloDocument::PromptIfOddImageNumber(int count) {
+  if (!IsStereoActivate() || count % 2 == 0) return;
+  KEPFormatError(errmsg,
+                 "Odd selected images number incompatible with stereo view.\nStereo view "
+                 "aborted.");
+  DisplayError();
+  UncheckQuietly("stereoItem");
+  StereoAction();
+}
 
 // --- toolbars -----------------------------------------------------------------------------
 
@@ -58,8 +300,11 @@ void KEPAteloDocument::ToggleEditAction() {
 }
 
 void KEPAteloDocument::TogglePlaybackAction() {
-  UncheckQuietly("playbackChkItem");
-  NotAvailable("Playback Toolbar");
+  QAction* item = FindAction("playbackChkItem");
+  const bool on = item && item->isChecked();
+  if (on && !_playbackToolBar) CreatePlaybackToolBar();
+  if (_playbackToolBar) _playbackToolBar->setVisible(on);
+  RecordPlaybackDock();
 }
 
 void KEPAteloDocument::ToggleDrawAction() {
@@ -67,19 +312,91 @@ void KEPAteloDocument::ToggleDrawAction() {
   ShowDrawToolBar(item && item->isChecked());
 }
 
-// --- playback -----------------------------------------------------------------------------
+// --- title, status and keys ------------------------------------------------------------------
 
-void KEPAteloDocument::PauseSelection() {
-  _playbackState = 3;
+void KEPAteloDocument::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::WindowTitleChange && windowTitle() != _shownTitle) {
+    _baseTitle = windowTitle();
+    UpdateWindowTitle();
+  }
+  QMainWindow::changeEvent(event);
 }
 
-// --- logo -----------------------------------------------------------------------------------
-
-void KEPAteloDocument::LogoAction() {
-  UncheckQuietly("logoItem");
-  NotAvailable("Logo");
+void KEPAteloDocument::UpdateWindowTitle() {
+  QString title = _baseTitle;
+  if (KEPAtelIma* image = _series ? _series->GetCurImage() : nullptr) {
+    const std::string name = std::filesystem::path(image->GetName()).filename().string();
+    title += " - " + QString::fromStdString(name.empty() ? "Untitled" : name);
+  }
+  _shownTitle = title;
+  if (windowTitle() != title) setWindowTitle(title);
 }
 
-void KEPAteloDocument::LogoSetupAction() {
-  NotAvailable("Logo Setup");
+QString KEPAteloDocument::GetPointerText() const {
+  return _pointerStatus ? _pointerStatus->text() : QString();
+}
+
+void KEPAteloDocument::UpdatePointerStatus() {
+  if (!_pointerStatus || !_viewer) return;
+  const double percent = 100.0 * _viewer->GetViewpoint().GetZoom() *
+                         static_cast<double>(_viewer->GetMillimetersPerSupportUnit());
+  // Whole percents, but a far zoom-out keeps a decimal rather than reading 0%.
+  QString text = percent >= 10.0 ? QString("%1%").arg(std::lround(percent))
+                                 : QString("%1%").arg(percent, 0, 'f', 1);
+  KEPAtelIma* image = _series ? _series->GetCurImage() : nullptr;
+  const unsigned char* pixels = image ? image->GetPixels() : nullptr;
+  if (_pointerInside && pixels) {
+    int width = 0, height = 0;
+    float ox = 0, oy = 0;
+    image->GetSize(width, height);
+    image->GetOrigin(ox, oy);
+    const double column = std::floor(static_cast<double>(_pointerX) - ox);
+    const double row = std::floor(static_cast<double>(_pointerY) - oy);
+    if (column >= 0 && column < width && row >= 0 && row < height) {
+      const unsigned char* p =
+          pixels + (static_cast<std::size_t>(row) * width + static_cast<std::size_t>(column)) * 4;
+      text += QString("   %1, %2   %3 %4 %5 %6")
+                  .arg(static_cast<int>(column))
+                  .arg(static_cast<int>(row))
+                  .arg(p[0])
+                  .arg(p[1])
+                  .arg(p[2])
+                  .arg(p[3]);
+    }
+  }
+  _pointerStatus->setText(text);
+}
+
+void KEPAteloDocument::keyPressEvent(QKeyEvent* event) {
+  // Keys reach the window only when the widget with the focus had no use
+  // for them (a spin box keeps its arrows, a text field its Left/Right).
+  int direction = 0;
+  if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+    switch (event->key()) {
+      case Qt::Key_PageDown:
+      case Qt::Key_Right:
+      case Qt::Key_Down:
+        direction = PLAY_FORWARD;
+        break;
+      case Qt::Key_PageUp:
+      case Qt::Key_Left:
+      case Qt::Key_Up:
+        direction = PLAY_BACKWARD;
+        break;
+      default:
+        break;
+    }
+  }
+  if (!direction) {
+    QMainWindow::keyPressEvent(event);
+    return;
+  }
+  event->accept();
+  // A key with nothing to step to does nothing; the buttons open a file box
+  // instead, which a key held down must not.
+  if (_series->GetNbrImage() < 2) return;
+  if (direction == PLAY_FORWARD)
+    ForwardSelection();
+  else
+    BackwardSelection();
 }

@@ -287,7 +287,7 @@ void KEPAtelIma::UnloadPixels() {
   UpdateHeldBytes();
 }
 
-int KEPAtelIma::SaveImage(int writeOption, char* errtext, int /*mergeLogo*/) {
+int KEPAtelIma::SaveImage(int writeOption, char* errtext, int mergeLogo) {
   KEP_TRACE(4, "(KEPAtelIma::SaveImage) '%s' option %d", _name.c_str(), writeOption);
   const std::string type = UsableType(GetExtension(), true, errtext);
   if (type.empty()) return 1;
@@ -302,7 +302,24 @@ int KEPAtelIma::SaveImage(int writeOption, char* errtext, int /*mergeLogo*/) {
   std::string target = _name;
   if (writeOption == 1 && ::access(target.c_str(), F_OK) == 0)
     target = KEPImageFile::FreeName(target);
-  if (int status = KEPImageFile::SafeWrite(target, type, _pixels.data(), _width, _height, errtext))
+  // The logo goes into a copy: the picture in memory stays without it, and
+  // the logo over it stays movable.
+  const unsigned char* written = _pixels.data();
+  std::vector<unsigned char> merged;
+  if (mergeLogo == 1 && HasLogo()) {
+    try {
+      merged = _pixels;
+    } catch (const std::bad_alloc&) {
+      if (errtext)
+        KEPFormatError(errtext, "Not enough memory to merge the logo into '%s'", _name.c_str());
+      return 2;
+    }
+    KEPMergeLogo(merged.data(), _width, _height, _logo.pixels.data(), _logo.width, _logo.height,
+                 _logo.x - static_cast<int>(std::floor(_originX)),
+                 _logo.y - static_cast<int>(std::floor(_originY)), _logo.transparency != 0);
+    written = merged.data();
+  }
+  if (int status = KEPImageFile::SafeWrite(target, type, written, _width, _height, errtext))
     return status;
   _name = target;
   _saved = true;
@@ -422,7 +439,20 @@ bool KEPAtelIma::IsEditable() const {
 }
 
 bool KEPAtelIma::HasLogo() const {
-  return false;
+  return !_logo.Empty();
+}
+
+void KEPAtelIma::SetLogo(KEPImageLogo logo) {
+  _logo = std::move(logo);
+}
+
+void KEPAtelIma::SetLogoPlace(int x, int y) {
+  _logo.x = x;
+  _logo.y = y;
+}
+
+void KEPAtelIma::ClearLogo() {
+  _logo = KEPImageLogo{};
 }
 
 // --- file types --------------------------------------------------------------

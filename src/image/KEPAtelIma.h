@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "image/KEPAtelImaFormat.h"
+#include "image/KEPImageLogo.h"
 #include "platform/KEPRawCollPV.h"
 
 // The in-memory picture of the workbench.
@@ -120,7 +121,15 @@ class KEPAtelIma {
   virtual bool IsEditable() const;        // pixels in memory
 
   // --- logo ---------------------------------------------------------------
+  // The logo laid over the image (shown over its pixels, merged into them
+  // only by SaveImage with mergeLogo 1). A logo of id 0 is none.
   virtual bool HasLogo() const;
+  void SetLogo(KEPImageLogo logo);
+  const KEPImageLogo& GetLogo() const { return _logo; }
+  int GetLogoId() const { return _logo.id; }
+  // Where the logo's lower-left pixel sits, in view coordinates.
+  void SetLogoPlace(int x, int y);
+  void ClearLogo();
 
   // --- file types ----------------------------------------------------------
   static bool CanReadFormat(const char* extension);
@@ -148,6 +157,7 @@ class KEPAtelIma {
   std::vector<unsigned char> _undoPixels;
   int _undoWidth = 0, _undoHeight = 0, _undoState = 0, _undoEraseStyle = 0;
   std::uint64_t _heldBytes = 0;  // counted in the memory budget
+  KEPImageLogo _logo;
 };
 
 class KEPListPtrKEPAtelIma : public KEPListPtr<KEPAtelIma> {

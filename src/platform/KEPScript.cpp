@@ -10,6 +10,7 @@
 #include <QDoubleSpinBox>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMetaEnum>
 #include <QMouseEvent>
@@ -161,6 +162,33 @@ bool KEPScript::Holds(const std::string& state, const std::string& name) {
   return state == "hidden";
 }
 
+bool KEPScript::Describe(const std::string& name, std::string& state) {
+  auto onOff = [](bool on) { return std::string(on ? "on" : "off"); };
+  if (QAction* action = FindNamed<QAction>(name)) {
+    state = action->isCheckable() ? onOff(action->isChecked()) : action->text().toStdString();
+    return true;
+  }
+  QWidget* widget = FindNamed<QWidget>(name);
+  if (!widget) return false;
+  if (auto* label = qobject_cast<QLabel*>(widget))
+    state = label->text().toStdString();
+  else if (auto* edit = qobject_cast<QLineEdit*>(widget))
+    state = edit->text().toStdString();
+  else if (auto* slider = qobject_cast<QAbstractSlider*>(widget))
+    state = std::to_string(slider->value());
+  else if (auto* spin = qobject_cast<QSpinBox*>(widget))
+    state = std::to_string(spin->value());
+  else if (auto* combo = qobject_cast<QComboBox*>(widget))
+    state = std::to_string(combo->currentIndex());
+  else if (auto* button = qobject_cast<QAbstractButton*>(widget); button && button->isCheckable())
+    state = onOff(button->isChecked());
+  else if (widget->isWindow())
+    state = widget->windowTitle().toStdString();
+  else
+    return false;
+  return true;
+}
+
 void KEPScript::Next() {
   constexpr int kPollMilliseconds = 20;
   if (!_waitFor.empty()) {
@@ -208,6 +236,16 @@ bool KEPScript::Execute(const std::string& line) {
   if (verb == "log") {
     Log(Rest(line, 1));
     return true;
+  }
+  if (verb == "show" && n == 2) {
+    std::string state;
+    if (!Describe(words[1], state)) return false;
+    Log("show " + words[1] + " " + state);
+    return true;
+  }
+  if (verb == "grab" && n == 3) {
+    auto* widget = FindNamed<QWidget>(words[1]);
+    return widget && widget->grab().save(QString::fromStdString(words[2]), "PNG");
   }
   if (verb == "answer" && n == 2) {
     int button = 0;

@@ -42,6 +42,11 @@ class QWidget;
 //                                waits (at most 20 s) until the action or
 //                                widget is so; logged as an error otherwise
 //   log <text>                   writes the text to the log
+//   show <name>                  logs "show <name> <state>": an action's or
+//                                a check box's on/off, a label's or text
+//                                field's text, a slider's or spin box's
+//                                value, a combo box's index, a window's title
+//   grab <widget> <path>         saves a picture of the widget (PNG)
 // Questions without a queued answer take their first button; file boxes
 // without one are cancelled. A command that cannot be carried out is logged
 // as "error" and the script goes on.
@@ -65,6 +70,8 @@ class KEPScript : public QObject {
   void Next();
   // Whether the condition of a "waitfor" line holds.
   static bool Holds(const std::string& state, const std::string& name);
+  // The state "show" logs; false when there is no such object.
+  static bool Describe(const std::string& name, std::string& state);
 
   class Handler;
   std::vector<std::string> _lines;

@@ -56,7 +56,9 @@ TEST_F(Exit, ClosingTheWindowEndsTheProgram) {
 }
 
 TEST_F(Exit, DuringARenderingTheProgramEndsWithTheRendering) {
-  ASSERT_TRUE(atelo.Start({"-id", "DISP_EXT"}, {"waitfor enabled interruptItem", "answer 1",
+  ASSERT_TRUE(atelo.Start({"-id", "DISP_EXT"}, {"waitfor enabled interruptItem",
+                                                // the frame has begun
+                                                "waitfor enabled closeItem", "answer 1",
                                                 "trigger exitItem", "log asked"}));
   for (int i = 0; i < 200 && !std::filesystem::exists(dir.File("lnk/DISP_EXT")); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));

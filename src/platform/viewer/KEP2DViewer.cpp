@@ -1,5 +1,6 @@
 #include "platform/viewer/KEP2DViewer.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMouseEvent>
@@ -38,7 +39,8 @@ KEP2DViewer::KEP2DViewer(QWidget* parent, int width, int height) : QWidget(paren
   // it first.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::ClickFocus);
-  setMouseTracking(false);
+  // Moves without a button are followed too, for the pointer readout.
+  setMouseTracking(true);
   if (width > 0 && height > 0) {
     _hint = QSize(width, height);
     resize(_hint);
@@ -411,7 +413,7 @@ void KEP2DViewer::mousePressEvent(QMouseEvent* event) {
 
 void KEP2DViewer::mouseMoveEvent(QMouseEvent* event) {
   const QPointF at = event->position();
-  NotifyHover(at);
+  NotifyPointer(at);
   if (_panning) {
     const float z = _viewpoint.GetZoom();
     _viewpoint.SetOrigin(
@@ -460,19 +462,11 @@ void KEP2DViewer::EndGesture(const QPointF& widgetPoint) {
 }
 
 int KEP2DViewer::AddHoverCallback(std::function<void(const KEPMathPoint2Df&)> callback) {
-  const int id = _hover.Add(std::move(callback));
-  setMouseTracking(_hover.Size() > 0);
-  return id;
+  return _hover.Add(std::move(callback));
 }
 
 bool KEP2DViewer::RemoveHoverCallback(int id) {
-  const bool removed = _hover.Remove(id);
-  setMouseTracking(_hover.Size() > 0);
-  return removed;
-}
-
-void KEP2DViewer::NotifyHover(const QPointF& widgetPoint) {
-  if (_hover.Size() > 0) _hover.Notify(WidgetToView(widgetPoint));
+  return _hover.Remove(id);
 }
 
 void KEP2DViewer::wheelEvent(QWheelEvent* event) {
@@ -486,10 +480,28 @@ void KEP2DViewer::wheelEvent(QWheelEvent* event) {
   event->accept();
 }
 
+void KEP2DViewer::NotifyPointer(const QPointF& widgetPoint) {
+  const KEPMathPoint2Df v = WidgetToView(widgetPoint);
+  if (_hover.Size() > 0) _hover.Notify(v);
+  emit PointerMoved(v.x, v.y);
+}
+
+void KEP2DViewer::leaveEvent(QEvent* event) {
+  emit PointerLeft();
+  QWidget::leaveEvent(event);
+}
+
 void KEP2DViewer::keyPressEvent(QKeyEvent* event) {
   if (_fullScreen && event->key() == Qt::Key_Escape) {
     SetFullScreen(false);
     event->accept();
+    return;
+  }
+  // Alone on the screen the viewer is a window of its own, which keys do
+  // not leave: those it has no use for still go to the window it came from
+  // (stepping through a series).
+  if (_fullScreen && !_wasWindow && parentWidget()) {
+    QCoreApplication::sendEvent(parentWidget(), event);
     return;
   }
   QWidget::keyPressEvent(event);

@@ -92,8 +92,8 @@ class KEP2DViewer : public QWidget {
 
   // --- pointer motion -----------------------------------------------------------
   // Hears every move of the pointer over the viewer, a button held or not,
-  // in view coordinates (the viewer tracks the pointer while anyone
-  // listens). Returns the subscription's id (> 0).
+  // in view coordinates, as PointerMoved does. Returns the subscription's
+  // id (> 0).
   int AddHoverCallback(std::function<void(const KEPMathPoint2Df&)> callback);
   bool RemoveHoverCallback(int id);
 
@@ -120,7 +120,8 @@ class KEP2DViewer : public QWidget {
   void SetStereoMode(bool on);
   bool IsStereoMode() const { return _stereo; }
   // Shows the viewer alone on the whole screen; Escape or
-  // SetFullScreen(false) puts it back where it was.
+  // SetFullScreen(false) puts it back where it was. Other keys go on to the
+  // widget it came from.
   void SetFullScreen(bool on);
   bool IsFullScreen() const { return _fullScreen; }
   void SetClearColour(const QColor& colour);
@@ -142,6 +143,10 @@ class KEP2DViewer : public QWidget {
  signals:
   void GraphicSizeChanged(float width, float height);
   void FullScreenChanged(bool on);
+  // The pointer moved over the viewer, held button or not, to the view
+  // point (x, y); PointerLeft when it left the viewer.
+  void PointerMoved(float x, float y);
+  void PointerLeft();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -151,6 +156,7 @@ class KEP2DViewer : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   struct Furtive {
@@ -163,7 +169,7 @@ class KEP2DViewer : public QWidget {
   std::vector<KEP2DRep*> DrawOrder() const;
   void ViewpointChanged();
   void EndGesture(const QPointF& widgetPoint);
-  void NotifyHover(const QPointF& widgetPoint);
+  void NotifyPointer(const QPointF& widgetPoint);
 
   KEP2DViewpoint _viewpoint;
   QSize _hint;

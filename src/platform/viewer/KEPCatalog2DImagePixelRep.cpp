@@ -8,10 +8,67 @@
 #include "platform/viewer/KEP2DDrawContext.h"
 #include "platform/viewer/KEPPixelSampling.h"
 
+namespace {
+
+// Buffers of half-size copies whose representation went or changed its
+// buffer, kept for the next copies: a playback makes a new representation
+// per frame, each wanting buffers of the same sizes, and fresh memory costs
+// its zeroing and page faults on every frame. Bounded, oldest dropped first.
+constexpr std::size_t kSpareBytes = std::size_t{64} << 20;
+
+struct Spare {
+  std::unique_ptr<unsigned char[]> pixels;
+  std::size_t capacity = 0;
+};
+
+std::vector<Spare>& Spares() {
+  static std::vector<Spare> spares;
+  return spares;
+}
+
+void KeepSpare(std::unique_ptr<unsigned char[]> pixels, std::size_t capacity) {
+  if (!pixels || capacity > kSpareBytes) return;
+  std::vector<Spare>& spares = Spares();
+  spares.push_back({std::move(pixels), capacity});
+  std::size_t total = 0;
+  for (const Spare& spare : spares) total += spare.capacity;
+  while (total > kSpareBytes) {
+    total -= spares.front().capacity;
+    spares.erase(spares.begin());
+  }
+}
+
+// A buffer of at least `bytes`, its contents undefined.
+std::unique_ptr<unsigned char[]> TakeBuffer(std::size_t bytes, std::size_t& capacity) {
+  std::vector<Spare>& spares = Spares();
+  auto best = spares.end();
+  for (auto it = spares.begin(); it != spares.end(); ++it)
+    if (it->capacity >= bytes && (best == spares.end() || it->capacity < best->capacity)) best = it;
+  if (best != spares.end()) {
+    capacity = best->capacity;
+    std::unique_ptr<unsigned char[]> pixels = std::move(best->pixels);
+    spares.erase(best);
+    return pixels;
+  }
+  capacity = bytes;
+  return std::make_unique_for_overwrite<unsigned char[]>(bytes);
+}
+
+}  // namespace
+
 KEPCatalog2DImagePixelRep::KEPCatalog2DImagePixelRep(const unsigned char* pixels, int width,
                                                      int height, float originX, float originY)
     : _originX(originX), _originY(originY) {
   SetPixels(pixels, width, height);
+}
+
+KEPCatalog2DImagePixelRep::~KEPCatalog2DImagePixelRep() {
+  ReleaseLevels();
+}
+
+void KEPCatalog2DImagePixelRep::ReleaseLevels() {
+  for (Level& level : _levels) KeepSpare(std::move(level.pixels), level.capacity);
+  _levels.clear();
 }
 
 int KEPCatalog2DImagePixelRep::SetPixels(const unsigned char* pixels, int width, int height) {
@@ -20,7 +77,7 @@ int KEPCatalog2DImagePixelRep::SetPixels(const unsigned char* pixels, int width,
   _width = ok ? width : 0;
   _height = ok ? height : 0;
   if (!ok) _partner = nullptr;
-  _levels.clear();
+  ReleaseLevels();
   Invalidate();
   return ok ? 0 : -1;
 }
@@ -69,8 +126,8 @@ void KEPCatalog2DImagePixelRep::UpdatePatch(int x, int y, int width, int height)
     ly0 /= 2;
     lx1 = (lx1 + 1) / 2;
     ly1 = (ly1 + 1) / 2;
-    KEPHalvePixels(below, bw, bh, level.pixels.data(), lx0, ly0, lx1, ly1);
-    below = level.pixels.data();
+    KEPHalvePixels(below, bw, bh, level.pixels.get(), lx0, ly0, lx1, ly1);
+    below = level.pixels.get();
     bw = level.width;
     bh = level.height;
   }
@@ -78,20 +135,20 @@ void KEPCatalog2DImagePixelRep::UpdatePatch(int x, int y, int width, int height)
 }
 
 void KEPCatalog2DImagePixelRep::UpdatePixels() {
-  _levels.clear();
+  ReleaseLevels();
   Invalidate();
 }
 
 const KEPCatalog2DImagePixelRep::Level* KEPCatalog2DImagePixelRep::LevelFor(int level) const {
   while (static_cast<int>(_levels.size()) < level) {
-    const unsigned char* below = _levels.empty() ? _pixels : _levels.back().pixels.data();
+    const unsigned char* below = _levels.empty() ? _pixels : _levels.back().pixels.get();
     int bw = _levels.empty() ? _width : _levels.back().width;
     int bh = _levels.empty() ? _height : _levels.back().height;
     Level next;
     next.width = (bw + 1) / 2;
     next.height = (bh + 1) / 2;
-    next.pixels.resize(static_cast<std::size_t>(next.width) * next.height * 4);
-    KEPHalvePixels(below, bw, bh, next.pixels.data(), 0, 0, next.width, next.height);
+    next.pixels = TakeBuffer(static_cast<std::size_t>(next.width) * next.height * 4, next.capacity);
+    KEPHalvePixels(below, bw, bh, next.pixels.get(), 0, 0, next.width, next.height);
     _levels.push_back(std::move(next));
   }
   return &_levels[static_cast<std::size_t>(level) - 1];
@@ -134,7 +191,7 @@ void KEPCatalog2DImagePixelRep::Draw(const KEP2DDrawContext& context) const {
   int sw = _width, sh = _height;
   if (level > 0) {
     const Level* copy = LevelFor(level);
-    source = copy->pixels.data();
+    source = copy->pixels.get();
     sw = copy->width;
     sh = copy->height;
   }
@@ -156,6 +213,8 @@ void KEPCatalog2DImagePixelRep::Draw(const KEP2DDrawContext& context) const {
     const unsigned char* leftEye = _side == 0 ? _pixels : _partner;
     const unsigned char* rightEye = _side == 0 ? _partner : _pixels;
     KEPResampleAnaglyph(leftEye, rightEye, _width, cols, rows, target, stride);
+  } else if (_mode == kOverCheckerboard) {
+    KEPResampleOverChecker(source, sw, cols, rows, target, stride, clip.left(), clip.top());
   } else {
     KEPResamplePixels(source, sw, cols, rows,
                       alpha ? KEPPixelBlend::kAlpha : KEPPixelBlend::kOpaque, target, stride);

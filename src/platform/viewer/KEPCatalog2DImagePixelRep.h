@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "platform/viewer/KEP2DRep.h"
@@ -18,10 +19,11 @@
 // (UpdatePatch, UpdatePixels) and calls SetPixels again when it reallocates
 // the buffer.
 //
-// Draw modes: normal draws the pixels opaque, ignoring alpha (a render's
-// empty background often carries alpha 0 and must still show); above
+// Draw modes: normal draws the pixels opaque, ignoring alpha; above
 // background blends them by alpha over what lies beneath (the viewer's
-// background image, or the picture under a pasted object).
+// background image, or the picture under a pasted object); over checkerboard
+// blends them by alpha over a grey checkerboard, so that transparent parts
+// (a render's empty background often carries alpha 0) show as transparent.
 //
 // Stereo: given the partner buffer of the other eye (same size), the
 // representation draws, while its viewer is in stereo mode, a red/cyan
@@ -31,13 +33,14 @@
 // unchanged on a stereo pair.
 class KEPCatalog2DImagePixelRep : public KEP2DRep {
  public:
-  enum DrawMode { kNormal = 0, kAboveBackground = 1 };
+  enum DrawMode { kNormal = 0, kAboveBackground = 1, kOverCheckerboard = 2 };
   // Largest width or height a buffer may have.
   static constexpr int kMaxSide = 65535;
 
   KEPCatalog2DImagePixelRep() = default;
   KEPCatalog2DImagePixelRep(const unsigned char* pixels, int width, int height,
                             float originX = 0.0f, float originY = 0.0f);
+  ~KEPCatalog2DImagePixelRep() override;
 
   // 0 on success; -1 (and an empty representation) for a null buffer or a
   // size that is not positive or exceeds 65535 pixels a side.
@@ -79,9 +82,12 @@ class KEPCatalog2DImagePixelRep : public KEP2DRep {
   // a side per pixel. Built lazily by Draw; cleared when the buffer changes
   // whole.
   struct Level {
-    std::vector<unsigned char> pixels;
+    std::unique_ptr<unsigned char[]> pixels;
+    std::size_t capacity = 0;
     int width = 0, height = 0;
   };
   const Level* LevelFor(int level) const;
+  // Hands the copies' buffers to the spares that later copies reuse.
+  void ReleaseLevels();
   mutable std::vector<Level> _levels;
 };

@@ -151,6 +151,30 @@ void KEPResamplePixels(const unsigned char* rgba, int width, const KEPSampleAxis
   }
 }
 
+void KEPResampleOverChecker(const unsigned char* rgba, int width, const KEPSampleAxis& cols,
+                            const KEPSampleAxis& rows, std::uint32_t* target, std::ptrdiff_t stride,
+                            int left, int top) {
+  if (!rgba || !target || width <= 0 || cols.Empty() || rows.Empty()) return;
+  KEPResamplePixels(rgba, width, cols, rows, KEPPixelBlend::kAlpha, target, stride);
+  // Premultiplied words only need the checker's share added: (1 - alpha)
+  // of the square's grey.
+  constexpr std::uint32_t kLight = 204, kDark = 153;
+  for (int j = rows.begin; j < rows.end; ++j) {
+    std::uint32_t* out = target + (j - rows.begin) * stride - cols.begin;
+    const bool oddRow = ((top + j) / kCheckerSquare) & 1;
+    for (int i = cols.begin; i < cols.end; ++i) {
+      const std::uint32_t w = out[i];
+      const std::uint32_t a = w >> 24;
+      if (a == 255) continue;
+      const bool odd = oddRow != (((left + i) / kCheckerSquare) & 1);
+      const std::uint32_t grey = Mul255(odd ? kDark : kLight, 255 - a);
+      const std::uint32_t r = ((w >> 16) & 0xFFu) + grey, g = ((w >> 8) & 0xFFu) + grey,
+                          b = (w & 0xFFu) + grey;
+      out[i] = 0xFF000000u | std::min(r, 255u) << 16 | std::min(g, 255u) << 8 | std::min(b, 255u);
+    }
+  }
+}
+
 void KEPResampleAnaglyph(const unsigned char* left, const unsigned char* right, int width,
                          const KEPSampleAxis& cols, const KEPSampleAxis& rows,
                          std::uint32_t* target, std::ptrdiff_t stride) {

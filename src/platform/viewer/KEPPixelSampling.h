@@ -46,6 +46,16 @@ void KEPResamplePixels(const unsigned char* rgba, int width, const KEPSampleAxis
                        const KEPSampleAxis& rows, KEPPixelBlend blend, std::uint32_t* target,
                        std::ptrdiff_t stride);
 
+// As KEPResamplePixels, laid by alpha over a checkerboard of light and
+// dark grey squares of kCheckerSquare pixels, opaque: transparent parts of a
+// picture show as such instead of as black. The squares keep to the target:
+// (left, top) is the target position of the axes' pixel (0, 0), so that
+// pieces painted apart fit together.
+inline constexpr int kCheckerSquare = 8;
+void KEPResampleOverChecker(const unsigned char* rgba, int width, const KEPSampleAxis& cols,
+                            const KEPSampleAxis& rows, std::uint32_t* target, std::ptrdiff_t stride,
+                            int left, int top);
+
 // Red/cyan anaglyph of two same-sized buffers: red from the left eye's
 // picture, green and blue from the right eye's, opaque. Placement as in
 // KEPResamplePixels.
