@@ -1,0 +1,83 @@
+#include "effects/KEPSplit.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace {
+
+constexpr double kSmallestTile = 50.0;
+// Samples a side for one thumbnail pixel.
+constexpr int kSamples = 4;
+
+}  // namespace
+
+namespace KEPSplit {
+
+std::vector<Proposal> Proposals(int width, int height) {
+  std::vector<Proposal> proposals;
+  if (width <= 0 || height <= 0) return proposals;
+  const float aspect = static_cast<float>(width) / static_cast<float>(height);
+  double lastWidth = width;
+  for (int d = 1;; ++d) {
+    const double h = static_cast<double>(height) / d;
+    if (height % d == 0) {
+      const float across = static_cast<float>(d) * aspect;
+      const int low = static_cast<int>(std::floor(across));
+      const int high = static_cast<int>(std::ceil(across));
+      const int counts[2] = {low, high};
+      for (int i = 0; i < (high != low ? 2 : 1); ++i) {
+        const int c = counts[i];
+        if (c < 1) continue;
+        lastWidth = static_cast<double>(width) / c;
+        if (width % c == 0 && !(c == 1 && d == 1)) proposals.push_back({width / c, height / d});
+      }
+    }
+    if (h < kSmallestTile || lastWidth < kSmallestTile) break;
+  }
+  return proposals;
+}
+
+std::vector<unsigned char> Thumbnail(const unsigned char* pixels, int width, int height,
+                                     int maxSide, int& thumbWidth, int& thumbHeight) {
+  thumbWidth = thumbHeight = 0;
+  if (!pixels || width <= 0 || height <= 0 || maxSide <= 0) return {};
+  const double scale = std::min(1.0, static_cast<double>(maxSide) / std::max(width, height));
+  thumbWidth = std::max(1, static_cast<int>(width * scale));
+  thumbHeight = std::max(1, static_cast<int>(height * scale));
+  std::vector<unsigned char> thumb(static_cast<std::size_t>(thumbWidth) * thumbHeight * 4);
+  for (int ty = 0; ty < thumbHeight; ++ty) {
+    for (int tx = 0; tx < thumbWidth; ++tx) {
+      unsigned sum[4] = {0, 0, 0, 0};
+      for (int j = 0; j < kSamples; ++j) {
+        const std::int64_t y = (static_cast<std::int64_t>(ty) * kSamples + j) * height /
+                               (static_cast<std::int64_t>(thumbHeight) * kSamples);
+        for (int i = 0; i < kSamples; ++i) {
+          const std::int64_t x = (static_cast<std::int64_t>(tx) * kSamples + i) * width /
+                                 (static_cast<std::int64_t>(thumbWidth) * kSamples);
+          const unsigned char* p = pixels + (y * width + x) * 4;
+          for (int c = 0; c < 4; ++c) sum[c] += p[c];
+        }
+      }
+      unsigned char* out = thumb.data() + (static_cast<std::size_t>(ty) * thumbWidth + tx) * 4;
+      for (int c = 0; c < 4; ++c)
+        out[c] = static_cast<unsigned char>(sum[c] / (kSamples * kSamples));
+    }
+  }
+  return thumb;
+}
+
+void ReleaseRows(unsigned char* pixels, std::size_t rowBytes, int rows) {
+  if (!pixels || rows <= 0) return;
+  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto begin = reinterpret_cast<std::uintptr_t>(pixels);
+  const std::uintptr_t end = begin + rowBytes * static_cast<std::size_t>(rows);
+  const std::uintptr_t first = (begin + page - 1) / page * page;
+  const std::uintptr_t last = end / page * page;
+  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+}
+
+}  // namespace KEPSplit
