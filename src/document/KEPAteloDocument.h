@@ -16,10 +16,16 @@
 class KEP2DIndicator;
 class KEP2DViewer;
 class KEPAtelIma;
+class KEP2DCustomRep;
+class KEP2DRectangleGP;
+class KEPAteloCompose;
 class KEPAteloDefaults;
+class KEPAteloLisse;
 class KEPAteloMessage;
+class KEPAteloSplit;
 class KEPAteloSeries;
 class KEPCatalog2DImagePixelRep;
+struct KEPMathPoint2Df;
 class QAction;
 class QLabel;
 class QMenu;
@@ -213,6 +219,26 @@ class KEPAteloDocument : public QMainWindow,
   void LightAction();
   void GlowAction();
   void LuminosityAction();
+  // Mean lightness over size x size pixels, under the selection. 0 on
+  // success.
+  int BlurImage(KEPAtelIma* image, int size);
+  // The smoothing window lets its "Select" go (another tool was chosen).
+  void UncheckSmoothingSelect();
+  // The current image changed: the smoothing preview goes.
+  void SmoothingImageChanged();
+  KEPAteloLisse* GetLisseDialog() const { return _lisseDialog.get(); }
+  KEPAteloCompose* GetComposeDialog() const { return _composeDialog.get(); }
+  // The split windows open, oldest first.
+  std::vector<KEPAteloSplit*> GetSplitDialogs() const;
+
+  // --- smoothing preview area (KEPAteloDocumentPreviewTool.cpp) -----------------------
+  // Tool 0x20000 on the viewer: code 0x20000 installs it, 0 removes it when
+  // it is the current tool. True when the code was handled here.
+  bool SetPreviewPositioningTool(int code);
+  void BeginPreviewPositioning(const KEPMathPoint2Df& point);
+  void ManipulatePreviewPositioning(const KEPMathPoint2Df& point);
+  void EndPreviewPositioning(const KEPMathPoint2Df& point);
+  void RemovePreviewOutline();
 
   // --- output: printing, information, help (KEPAteloDocumentOutput.cpp) ---------------
   void PrintAction();
@@ -326,6 +352,19 @@ class KEPAteloDocument : public QMainWindow,
   int _playbackState = 3;
 
   // --- effects state -------------------------------------------------------------------
+  // Deletes what only the effect files know whole, so that this header needs
+  // only their names (defined in KEPAteloDocumentEffects.cpp).
+  template <class T>
+  struct EffectsDeleter {
+    void operator()(T* object) const;
+  };
+  std::unique_ptr<KEPAteloLisse, EffectsDeleter<KEPAteloLisse>> _lisseDialog;
+  std::unique_ptr<KEPAteloCompose, EffectsDeleter<KEPAteloCompose>> _composeDialog;
+  std::vector<std::unique_ptr<KEPAteloSplit, EffectsDeleter<KEPAteloSplit>>> _splitDialogs;
+  // The square of the smoothing preview area while it is dragged.
+  std::unique_ptr<KEP2DCustomRep, EffectsDeleter<KEP2DCustomRep>> _previewOutline;
+  KEP2DRectangleGP* _previewSquare = nullptr;
+  std::vector<int> _previewCallbacks;
 
   // --- output state --------------------------------------------------------------------
 };

@@ -38,6 +38,7 @@ int KEPAteloDocument::GetCurrentTool() const {
 
 void KEPAteloDocument::SetToolCallbacks(int code) {
   KEP_TRACE(4, "(KEPAteloDocument::SetToolCallbacks) %#x", code);
+  if (SetPreviewPositioningTool(code)) return;
   KEP_TRACE(4, "Error: Non existing tool !!");
 }
 
