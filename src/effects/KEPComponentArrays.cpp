@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "colour/KEPColourBuffers.h"
+#include "effects/KEPLargeArrays.h"
 #include "effects/KEPParallelRows.h"
 
 namespace {
@@ -43,7 +44,8 @@ namespace KEPComponentArrays {
 std::vector<float> Export(const unsigned char* rgba, int imageWidth, int x, int y, int width,
                           int height, int space) {
   if (!rgba || width <= 0 || height <= 0) return {};
-  std::vector<float> components(static_cast<std::size_t>(width) * height * 3);
+  std::vector<float> components =
+      KEPLargeArrays::Make<float>(static_cast<std::size_t>(width) * height * 3);
   KEPParallelRows::Run(0, height, kMinRowsPerThread, [&](int first, int last) {
     for (int row = first; row < last; ++row) {
       const unsigned char* source = rgba + (static_cast<std::size_t>(y + row) * imageWidth + x) * 4;

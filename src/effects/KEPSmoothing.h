@@ -30,6 +30,8 @@ struct Area {
 // The flux of one difference d: d * exp(-(|d| / k)^2), the exponential and
 // the product in double, the flux in single precision.
 float Flux(float difference, float k);
+// The fluxes of `count` differences, the same floats as Flux gives.
+void FluxRow(const float* differences, float* fluxes, int count, float k);
 
 // One diffusion step (conductance exp(-(|d| / k)^2), time step 0.25, four
 // neighbours, a neighbour outside the rectangle counting as no difference)

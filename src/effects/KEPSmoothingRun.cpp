@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "effects/KEPComponentArrays.h"
+#include "effects/KEPLargeArrays.h"
 
 KEPSmoothingRun::KEPSmoothingRun(const KEPSmoothing::Params& params, int space,
                                  const KEPSelectionMask& mask, int iterations)
@@ -30,7 +31,10 @@ bool KEPSmoothingRun::Advance(int rows) {
   const KEPSmoothing::Area area{_x, _y, &_mask};
   while (rows > 0 && !IsFinished()) {
     Target& target = _targets[_target];
-    if (_row == 0) target.next.assign(target.current.size(), 0.0f);
+    // The array of the step before last takes the new values: two arrays
+    // per image, allocated once.
+    if (target.next.size() != target.current.size())
+      target.next = KEPLargeArrays::Make<float>(target.current.size());
     const int last = std::min(_height, _row + rows);
     KEPSmoothing::GaussRows(target.current.data(), target.next.data(), _width, _height, _row, last,
                             _params, area);
@@ -41,10 +45,7 @@ bool KEPSmoothingRun::Advance(int rows) {
     if (++_target < static_cast<int>(_targets.size())) continue;
     // Every image has its new array: the step counts.
     _target = 0;
-    for (Target& t : _targets) {
-      t.current.swap(t.next);
-      std::vector<float>().swap(t.next);
-    }
+    for (Target& t : _targets) t.current.swap(t.next);
     ++_done;
   }
   return !IsFinished();

@@ -63,6 +63,24 @@ TEST(Smoothing, StepGivesBitForBitThePlainFormulaInBandsAndUnderAMask) {
   }
 }
 
+TEST(Smoothing, FluxesOfARowAreTheLibraryExponentialsFloats) {
+  std::mt19937 random(1);
+  std::uniform_real_distribution<float> value(-1.0f, 1.0f);
+  std::vector<float> d(1 << 20), fast(d.size());
+  for (float& v : d) v = value(random) * (random() % 2 ? 1.0f : 1e-3f);
+  d[0] = 0.0f;
+  d[1] = -1e-40f;
+  for (float k : {0.0067f, 0.05f, 1.0f}) {
+    KEPSmoothing::FluxRow(d.data(), fast.data(), static_cast<int>(d.size()), k);
+    int differ = 0;
+    for (std::size_t i = 0; i < d.size(); ++i) {
+      const float expected = KEPSmoothing::Flux(d[i], k);
+      differ += std::memcmp(&fast[i], &expected, sizeof expected) != 0;
+    }
+    EXPECT_EQ(differ, 0) << k;
+  }
+}
+
 TEST(Smoothing, UniformStaysAndBordersUseTheirInsideNeighboursOnly) {
   KEPSmoothing::Params p{1.0f, {1, 1, 1}, false};
   std::vector<float> uniform(4 * 3 * 3, 0.4f), out = uniform;
