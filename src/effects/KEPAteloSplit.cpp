@@ -189,35 +189,15 @@ void KEPAteloSplit::OkAction() {
   KEP_TRACE(4, "(KEPAteloSplit::OkAction) %d x %d tiles", _proposals[_current].width,
             _proposals[_current].height);
   _document->SetBusyCursor(true);
-  const KEPSplit::Proposal tile = _proposals[_current];
-  const int columns = _width / tile.width, rows = _height / tile.height;
-  const std::string directory = _image->GetDirectory(), base = _image->GetBaseName(),
-                    extension = _image->GetExtension();
   KEPAteloSeries* series = _document->GetSeries();
-  bool failed = !series;
-  for (int r = 0; r < rows && !failed; ++r) {
-    for (int c = 0; c < columns; ++c) {
-      char name[KEP_ERRMSG_SIZE];
-      std::snprintf(name, sizeof name, "%s_%d_%d", base.c_str(), r, c);
-      auto piece = std::make_unique<KEPAtelIma>(directory.c_str(), name, extension.c_str(), "", 0,
-                                                KEPAtelIma::STATE_IN_MEMORY, 0u);
-      const int size[2] = {tile.width, tile.height};
-      piece->ReplacePixels(
-          _image->CopyRect(c * tile.width, r * tile.height, tile.width, tile.height), size);
-      _document->LinkImageToViewer(piece.get());
-      piece->SetDone();
-      if (!piece->GetPixels()) KEPFormatError(errmsg, "Can't allocate image data structure");
-      if (!piece->GetPixels() || series->InsertSingleAfter(piece.get(), _position + c) != 0) {
-        failed = true;
-        break;
-      }
-      piece.release();  // the series has it
-    }
-    // The rows just cut are not needed any more: their memory goes back
-    // before the next tiles take theirs.
-    KEPSplit::ReleaseRows(_image->GetPixels(), static_cast<std::size_t>(_width) * 4,
-                          (r + 1) * tile.height);
-  }
+  const bool failed =
+      !series ||
+      KEPSplit::CutTiles(
+          *_image, _proposals[_current], [&](std::unique_ptr<KEPAtelIma> tile, int, int column) {
+            _document->LinkImageToViewer(tile.get());
+            // The series takes the tile.
+            return series->InsertSingleAfter(tile.release(), _position + column) == 0;
+          }) != 0;
   _image->UnloadPixels();
   _document->SetBusyCursor(false);
   if (failed) _document->DisplayError();

@@ -6,6 +6,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+
+#include "image/KEPAtelIma.h"
+#include "platform/KEPErrmsg.h"
 
 namespace {
 
@@ -78,6 +82,36 @@ void ReleaseRows(unsigned char* pixels, std::size_t rowBytes, int rows) {
   const std::uintptr_t first = (begin + page - 1) / page * page;
   const std::uintptr_t last = end / page * page;
   if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+}
+
+int CutTiles(KEPAtelIma& image, const Proposal& tile, const Place& place) {
+  int width = 0, height = 0;
+  image.GetSize(width, height);
+  if (!image.GetPixels() || tile.width <= 0 || tile.height <= 0) return 1;
+  const int columns = width / tile.width, rows = height / tile.height;
+  const std::string directory = image.GetDirectory(), base = image.GetBaseName(),
+                    extension = image.GetExtension();
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < columns; ++c) {
+      char name[KEP_ERRMSG_SIZE];
+      std::snprintf(name, sizeof name, "%s_%d_%d", base.c_str(), r, c);
+      auto piece = std::make_unique<KEPAtelIma>(directory.c_str(), name, extension.c_str(), "", 0,
+                                                KEPAtelIma::STATE_IN_MEMORY, 0u);
+      const int size[2] = {tile.width, tile.height};
+      piece->ReplacePixels(image.CopyRect(c * tile.width, r * tile.height, tile.width, tile.height),
+                           size);
+      if (!piece->GetPixels()) {
+        KEPFormatError(errmsg, "Can't allocate image data structure");
+        return 1;
+      }
+      piece->SetDone();
+      if (!place(std::move(piece), r, c)) return 1;
+    }
+    // The rows just cut are not needed any more: their memory goes back
+    // before the next tiles take theirs.
+    ReleaseRows(image.GetPixels(), static_cast<std::size_t>(width) * 4, (r + 1) * tile.height);
+  }
+  return 0;
 }
 
 }  // namespace KEPSplit

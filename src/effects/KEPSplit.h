@@ -1,7 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <memory>
 #include <vector>
+
+class KEPAtelIma;
 
 // Cutting a large image into an exact grid of equal tiles.
 namespace KEPSplit {
@@ -27,5 +31,17 @@ std::vector<unsigned char> Thumbnail(const unsigned char* pixels, int width, int
 // For a picture being cut up and then dropped, so that it and its tiles are
 // not held whole at the same time. Only whole pages inside the rows go.
 void ReleaseRows(unsigned char* pixels, std::size_t rowBytes, int rows);
+
+// Takes a tile made by CutTiles; false stops the cutting.
+using Place = std::function<bool(std::unique_ptr<KEPAtelIma> tile, int row, int column)>;
+
+// Cuts `image` into tiles of the proposal's size, row after row from its
+// first (bottom) row, each row left to right: new images named "%s_%d_%d"
+// (the image's base name, row, column) beside it with its extension, holding
+// their pixels, done. The rows of the image already cut give their memory
+// back as the cutting goes (their pixels read as zero afterwards): the image
+// is meant to be dropped. Non-zero when a tile could not be made or placed
+// (errmsg says why for the former).
+int CutTiles(KEPAtelIma& image, const Proposal& tile, const Place& place);
 
 }  // namespace KEPSplit
