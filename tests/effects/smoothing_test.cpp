@@ -141,6 +141,32 @@ TEST(Smoothing, BlurTakesTheMeanLightnessOfTheSelectedNeighbours) {
   EXPECT_EQ(KEPSmoothing::BlurLightness(hls, 1, 1, 3, {})[1], 0.1f);
 }
 
+TEST(Smoothing, PixelsOutsideTheSelectionKeepTheirBytes) {
+  const int w = 24, h = 16;
+  const std::vector<unsigned char> noise = Noise(w, h, 5);
+  std::vector<unsigned char> shape(8 * 6, 1);
+  for (int i = 0; i < 8; ++i) shape[2 * 8 + i] = 0;  // one row of the mask rectangle
+  for (int side : {0, 1}) {
+    const KEPSelectionMask mask{shape.data(), 4, 3, 8, 6, side};
+    std::vector<unsigned char> pixels = noise;
+    KEPSmoothingRun run({1.0f, {1, 1, 1}, false}, KEPComponentArrays::kHLS, mask, 3);
+    ASSERT_TRUE(run.AddImage(pixels.data(), w, h));
+    while (run.Advance(h)) {
+    }
+    run.WriteBack();
+    int changed = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const bool same = std::memcmp(&pixels[(y * w + x) * 4], &noise[(y * w + x) * 4], 4) == 0;
+        if (!mask.TakesPart(x, y) || (side == 0 && (y < 3 || y >= 9 || x < 4 || x >= 12))) {
+          EXPECT_TRUE(same) << side << " " << x << " " << y;
+        }
+        changed += !same;
+      }
+    EXPECT_GT(changed, side == 0 ? 4 : 300) << side;
+  }
+}
+
 TEST(Smoothing, AnInterruptedRunKeepsTheStepsItFinished) {
   const int w = 30, h = 20;
   const std::vector<unsigned char> noise = Noise(w, h, 11);
