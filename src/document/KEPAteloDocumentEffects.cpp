@@ -109,7 +109,10 @@ bool KEPAteloDocument::OpenSplitDialog(KEPAtelIma* image, int position) {
   KEPAteloSplit* raw = dialog.get();
   // An image that cannot be read is not opened at all: the split window
   // says why.
-  if (raw->Init(std::move(owned), position) != 0) {
+  SetBusyCursor(true);
+  const int status = raw->Init(std::move(owned), position);
+  SetBusyCursor(false);
+  if (status != 0) {
     DisplayError();
     return true;
   }

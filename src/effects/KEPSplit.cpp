@@ -87,7 +87,12 @@ void ReleaseRows(unsigned char* pixels, std::size_t rowBytes, int rows) {
 int CutTiles(KEPAtelIma& image, const Proposal& tile, const Place& place) {
   int width = 0, height = 0;
   image.GetSize(width, height);
-  if (!image.GetPixels() || tile.width <= 0 || tile.height <= 0) return 1;
+  if (!image.GetPixels() || tile.width <= 0 || tile.height <= 0 || width % tile.width != 0 ||
+      height % tile.height != 0) {
+    KEPFormatError(errmsg, "Tiles of %d x %d do not divide the image (%d x %d).", tile.width,
+                   tile.height, width, height);
+    return 1;
+  }
   const int columns = width / tile.width, rows = height / tile.height;
   const std::string directory = image.GetDirectory(), base = image.GetBaseName(),
                     extension = image.GetExtension();

@@ -40,8 +40,9 @@ using Place = std::function<bool(std::unique_ptr<KEPAtelIma> tile, int row, int 
 // (the image's base name, row, column) beside it with its extension, holding
 // their pixels, done. The rows of the image already cut give their memory
 // back as the cutting goes (their pixels read as zero afterwards): the image
-// is meant to be dropped. Non-zero when a tile could not be made or placed
-// (errmsg says why for the former).
+// is meant to be dropped. Non-zero when the tiles do not divide the image
+// (nothing is cut) or a tile could not be made or placed; errmsg says why,
+// except for a refused placing.
 int CutTiles(KEPAtelIma& image, const Proposal& tile, const Place& place);
 
 }  // namespace KEPSplit

@@ -5,6 +5,8 @@
 #include "effects/KEPCompose.h"
 #include "effects/KEPComposeLayout.h"
 #include "effects/KEPSplit.h"
+#include "image/KEPAtelIma.h"
+#include "platform/KEPErrmsg.h"
 
 namespace {
 
@@ -92,6 +94,26 @@ TEST(Split, Proposals) {
   for (const auto& p : prime) EXPECT_EQ(p.height, 101);
   EXPECT_TRUE(KEPSplit::Proposals(40, 40).empty());
   EXPECT_TRUE(KEPSplit::Proposals(0, 40).empty());
+}
+
+TEST(Split, TilesAreCutRowByRowFromTheBottomAndMustDivideTheImage) {
+  KEPAtelIma image("/pictures/shot.tif", KEPAtelIma::STATE_IN_MEMORY, 0u);
+  ASSERT_EQ(image.AllocatePixels(6, 4), 0);
+  for (int i = 0; i < 24; ++i) image.GetPixels()[4 * i] = static_cast<unsigned char>(i);
+  std::vector<std::string> names;
+  std::vector<int> corners;
+  auto keep = [&](std::unique_ptr<KEPAtelIma> tile, int, int) {
+    names.push_back(tile->GetName());
+    corners.push_back(tile->GetPixels()[0]);
+    return tile->IsDone();
+  };
+  EXPECT_NE(KEPSplit::CutTiles(image, {4, 4}, keep), 0);
+  EXPECT_STREQ(errmsg, "Tiles of 4 x 4 do not divide the image (6 x 4).");
+  EXPECT_TRUE(names.empty());
+  ASSERT_EQ(KEPSplit::CutTiles(image, {3, 2}, keep), 0);
+  EXPECT_EQ(names, (std::vector<std::string>{"/pictures/shot_0_0.tif", "/pictures/shot_0_1.tif",
+                                             "/pictures/shot_1_0.tif", "/pictures/shot_1_1.tif"}));
+  EXPECT_EQ(corners, (std::vector<int>{0, 3, 12, 15}));
 }
 
 TEST(Split, ThumbnailAndReleasedRows) {
