@@ -35,7 +35,7 @@ constexpr int kSliderScale = 100;
 // How long one piece of the image run may keep the interface waiting, and
 // the rows it is given at a time within that.
 constexpr auto kPieceTime = std::chrono::milliseconds(40);
-constexpr int kPieceRows = 32;
+constexpr int kPieceRows = 64;
 
 const char* const kTitles[2][3] = {
     {" Red          ", " Green        ", " Blue         "},
