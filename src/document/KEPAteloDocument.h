@@ -22,6 +22,9 @@ class KEP2DIndicator;
 class KEP2DManipulator;
 class KEP2DViewer;
 class KEPAtelIma;
+class KEP2DCustomRep;
+class KEP2DRectangleGP;
+class KEPAteloCompose;
 class KEPAteloDefaults;
 class KEPAteloGlow;
 class KEPAteloLight;
@@ -29,8 +32,11 @@ class KEPAteloLuminosity;
 class KEPAteloFramePart;
 class KEPAteloMessage;
 class KEPAteloSetSize;
+class KEPAteloLisse;
+class KEPAteloSplit;
 class KEPAteloSeries;
 class KEPCatalog2DImagePixelRep;
+struct KEPMathPoint2Df;
 class QAction;
 class QLabel;
 class QMenu;
@@ -349,6 +355,24 @@ class KEPAteloDocument : public QMainWindow,
   void LuminosityAction();
   // The image is about to be deleted: the effect windows let go of it.
   void EffectsForgetImage(KEPAtelIma* image);
+  // Mean lightness over size x size pixels, under the selection. 0 on
+  // success.
+  int BlurImage(KEPAtelIma* image, int size);
+  // The smoothing window lets its "Select" go (another tool was chosen).
+  void UncheckSmoothingSelect();
+  // The current image changed: the smoothing preview goes.
+  void SmoothingImageChanged();
+  KEPAteloLisse* GetLisseDialog() const { return _lisseDialog.get(); }
+  KEPAteloCompose* GetComposeDialog() const { return _composeDialog.get(); }
+  // The split windows open, oldest first.
+  std::vector<KEPAteloSplit*> GetSplitDialogs() const;
+
+  // --- smoothing preview area (KEPAteloDocumentPreviewTool.cpp) -----------------------
+  // Tool 0x20000 on the viewer, installed by SetToolCallbacks.
+  void BeginPreviewPositioning(const KEPMathPoint2Df& point, int clientData);
+  void ManipulatePreviewPositioning(const KEPMathPoint2Df& point, int clientData);
+  void EndPreviewPositioning(const KEPMathPoint2Df& point, int clientData);
+  void RemovePreviewOutline();
 
   // --- output: printing, information, help (KEPAteloDocumentOutput.cpp) ---------------
   void PrintAction();
@@ -636,6 +660,12 @@ class KEPAteloDocument : public QMainWindow,
   std::unique_ptr<KEPAteloGlow> _glowDialog;
   std::unique_ptr<KEPAteloLight> _lightDialog;
   std::unique_ptr<KEPAteloLuminosity> _luminosityDialog;
+  std::unique_ptr<KEPAteloLisse> _lisseDialog;
+  std::unique_ptr<KEPAteloCompose> _composeDialog;
+  std::vector<std::unique_ptr<KEPAteloSplit>> _splitDialogs;
+  // The square of the smoothing preview area while it is dragged.
+  std::unique_ptr<KEP2DCustomRep> _previewOutline;
+  KEP2DRectangleGP* _previewSquare = nullptr;
 
   // --- output state --------------------------------------------------------------------
 };

@@ -186,6 +186,7 @@ void KEPAteloDocument::UpdateImage() {
     FreeDisplay();
     if (_viewer) _viewer->Redraw();
   }
+  SmoothingImageChanged();
   // After the display: it gives the image its place.
   UpdateWindowTitle();
   UpdatePointerStatus();

@@ -126,6 +126,8 @@ const KEPAteloDocument::ToolEntry* KEPAteloDocument::FindTool(int code) {
        kSelectionVariant},
       {TOOL_SELECT_HAND, &D::BeginHandSelection, &D::ManipulateHandSelection, &D::EndHandSelection,
        kSelectionVariant},
+      {TOOL_PREVIEW_POSITIONING, &D::BeginPreviewPositioning, &D::ManipulatePreviewPositioning,
+       &D::EndPreviewPositioning, 0},
       {TOOL_PASTE, &D::DefaultBeginManipulate, nullptr, nullptr, 0},
   };
   for (const ToolEntry& entry : kTools)
@@ -146,6 +148,14 @@ QAction* KEPAteloDocument::GetToolButton(int code) const {
 
 void KEPAteloDocument::SetToolCallbacks(int code) {
   KEP_TRACE(4, "(KEPAteloDocument::SetToolCallbacks) %#x", code);
+  if (code == 0) {
+    // A window without a button of its own (the smoothing window's Select)
+    // lets its tool go.
+    RemoveViewerIndicatorCallbacks();
+    RemovePreviewOutline();
+    _currentTool = 0;
+    return;
+  }
   QAction* button = GetToolButton(code);
   if (button && !button->isChecked()) {
     // The user released the button: the tool goes, nothing else changes.
@@ -216,6 +226,10 @@ void KEPAteloDocument::PrepareTool(int code, int keep) {
   // releases every other, a button pressed again releases itself.
   for (const auto& [other, button] : _toolButtons)
     if (other != keep) UncheckBtn(button);
+  if (_currentTool == TOOL_PREVIEW_POSITIONING && code != TOOL_PREVIEW_POSITIONING) {
+    RemovePreviewOutline();
+    UncheckSmoothingSelect();
+  }
   IncrustClipboard(GetPosImage(0));
   _currentTool = code;
 }

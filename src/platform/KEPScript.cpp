@@ -47,6 +47,16 @@ std::string Rest(const std::string& line, std::size_t count) {
 
 template <class T>
 T* FindNamed(const std::string& name) {
+  // "window/name": the control of that window, when several have one so
+  // named (their OK buttons).
+  if (const std::size_t slash = name.find('/'); slash != std::string::npos) {
+    const QString window = QString::fromStdString(name.substr(0, slash));
+    const QString child = QString::fromStdString(name.substr(slash + 1));
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (top->objectName() == window)
+        if (T* found = top->findChild<T*>(child)) return found;
+    return nullptr;
+  }
   const QString wanted = QString::fromStdString(name);
   for (QWidget* window : QApplication::topLevelWidgets()) {
     if (auto* self = qobject_cast<T*>(window); self && window->objectName() == wanted) return self;

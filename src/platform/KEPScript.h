@@ -20,7 +20,8 @@ class QWidget;
 // event, to the file named by ATELO_SCRIPT_LOG (standard error without it).
 //
 // Commands (blank lines and lines starting with "#" are skipped; names are
-// Qt object names, found in every top-level window):
+// Qt object names, found in every top-level window, or "window/name" for
+// the control of one window):
 //   trigger <action>             runs a menu item or toolbar action
 //   click <button>               clicks a button of a window
 //   set <control> <value>        sets a slider, spin box, check box,
