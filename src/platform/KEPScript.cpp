@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMetaEnum>
 #include <QMouseEvent>
+#include <QPrinter>
 #include <QSpinBox>
 #include <QTextEdit>
 #include <QWidget>
@@ -100,8 +101,20 @@ class KEPScript::Handler : public KEPPromptHandler {
     return answer;
   }
 
+  bool ConfigurePrinter(QWidget*, const KEPPrintRequest& request, QPrinter& printer) override {
+    bool accepted = !_printFiles.empty();
+    if (accepted) {
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(QString::fromStdString(_printFiles.front()));
+      _printFiles.pop_front();
+    }
+    _script->Log("printer " + request.name + (accepted ? " accepted" : " cancelled"));
+    return accepted;
+  }
+
   std::deque<int> _answers;
   std::deque<KEPFileBoxAnswer> _files;
+  std::deque<std::string> _printFiles;
 
  private:
   KEPScript* _script;
@@ -221,6 +234,10 @@ bool KEPScript::Execute(const std::string& line) {
     answer.filter = words[1];
     answer.files.assign(words.begin() + 2, words.end());
     _handler->_files.push_back(answer);
+    return true;
+  }
+  if (verb == "printto" && n >= 2) {
+    _handler->_printFiles.push_back(Rest(line, 1));
     return true;
   }
   if (verb == "cancel" && n == 1) {

@@ -37,13 +37,15 @@ class QWidget;
 //                                button number (1-based)
 //   files <filter> <path>...     the next file box is accepted with these
 //   cancel                       the next file box is cancelled
+//   printto <file>               the next print or printer set-up dialog is
+//                                accepted, printing to that PDF file
 //   wait <milliseconds>          lets the workbench run for a while
 //   waitfor enabled|disabled|visible|hidden <name>
 //                                waits (at most 20 s) until the action or
 //                                widget is so; logged as an error otherwise
 //   log <text>                   writes the text to the log
 // Questions without a queued answer take their first button; file boxes
-// without one are cancelled. A command that cannot be carried out is logged
+// and print dialogs without one are cancelled. A command that cannot be carried out is logged
 // as "error" and the script goes on.
 class KEPScript : public QObject {
   Q_OBJECT
