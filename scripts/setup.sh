@@ -5,7 +5,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(cmake g++ make pkg-config ccache clang-format
-          qt6-base-dev libgl-dev
+          qt6-base-dev qt6-svg-dev libgl-dev
           libopenimageio-dev openimageio-tools
           libzmq3-dev cppzmq-dev
           xvfb xauth
