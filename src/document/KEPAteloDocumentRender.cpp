@@ -165,6 +165,7 @@ void KEPAteloDocument::UpdateImage() {
     FreeDisplay();
     if (_viewer) _viewer->Redraw();
   }
+  UpdateInfoDialog();
 }
 
 void KEPAteloDocument::RedisplayImage(KEPAtelIma* image) {
@@ -210,11 +211,13 @@ void KEPAteloDocument::EnableAll(KEPAtelIma* image) {
   if (!saved) SetBtnSensitivity(FindAction("saveAllItem"), SENSITIVE);
   for (const char* name : {"closeItem", "closeAllItem", "saveAsItem"})
     SetBtnSensitivity(FindAction(name), SENSITIVE);
+  EnableOutput(image);
 }
 
 void KEPAteloDocument::DisableAll() {
   for (const char* name : {"saveItem", "saveAllItem", "closeItem", "closeAllItem", "saveAsItem"})
     SetBtnSensitivity(FindAction(name), INSENSITIVE);
+  EnableOutput(nullptr);
 }
 
 void KEPAteloDocument::ResizeAction() {
@@ -446,6 +449,7 @@ void KEPAteloDocument::RenderEnd() {
     if (_renderImage == _series->GetCurImage()) DisplayImage(_renderImage, true);
   }
   _renderImage = nullptr;
+  UpdateInfoDialog();
   SetBtnSensitivity(FindAction("interruptItem"), INSENSITIVE);
   // Exit was confirmed while this rendering ran.
   if (_quitPending && !_quitting) FinishQuit();

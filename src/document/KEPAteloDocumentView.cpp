@@ -52,11 +52,6 @@ void KEPAteloDocument::PromptIfOddImageNumber(int) {}
 
 // --- toolbars -----------------------------------------------------------------------------
 
-void KEPAteloDocument::ToggleEditAction() {
-  UncheckQuietly("editChkItem");
-  NotAvailable("Edit Toolbar");
-}
-
 void KEPAteloDocument::TogglePlaybackAction() {
   UncheckQuietly("playbackChkItem");
   NotAvailable("Playback Toolbar");

@@ -1,6 +1,7 @@
 #include "platform/KEPScript.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QAction>
@@ -47,6 +48,12 @@ std::string Rest(const std::string& line, std::size_t count) {
 
 template <class T>
 T* FindNamed(const std::string& name) {
+  // "<window>/<name>": the control of that window, when several windows
+  // hold one of that name.
+  if (std::size_t slash = name.find('/'); slash != std::string::npos) {
+    QWidget* window = FindNamed<QWidget>(name.substr(0, slash));
+    return window ? window->findChild<T*>(QString::fromStdString(name.substr(slash + 1))) : nullptr;
+  }
   const QString wanted = QString::fromStdString(name);
   for (QWidget* window : QApplication::topLevelWidgets()) {
     if (auto* self = qobject_cast<T*>(window); self && window->objectName() == wanted) return self;
@@ -293,6 +300,12 @@ bool KEPScript::Execute(const std::string& line) {
     if (auto* combo = qobject_cast<QComboBox*>(widget); combo && ParseInt(value, number)) {
       combo->setCurrentIndex(number);
       emit combo->activated(number);
+      return true;
+    }
+    if (auto* view = qobject_cast<QAbstractItemView*>(widget); view && ParseInt(value, number)) {
+      QModelIndex row = view->model() ? view->model()->index(number, 0) : QModelIndex();
+      if (!row.isValid()) return false;
+      view->setCurrentIndex(row);
       return true;
     }
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {

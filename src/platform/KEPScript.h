@@ -20,11 +20,13 @@ class QWidget;
 // event, to the file named by ATELO_SCRIPT_LOG (standard error without it).
 //
 // Commands (blank lines and lines starting with "#" are skipped; names are
-// Qt object names, found in every top-level window):
+// Qt object names, found in every top-level window, or "<window>/<name>"
+// when several windows hold a control of that name):
 //   trigger <action>             runs a menu item or toolbar action
 //   click <button>               clicks a button of a window
 //   set <control> <value>        sets a slider, spin box, check box,
-//                                combo box (its index) or text field
+//                                combo box (its index), list (the row
+//                                made current and selected) or text field
 //   mouse press|move|release <widget> <x> <y>
 //                                a left-button event at widget pixel (x, y)
 //   view press|move|release <x> <y>

@@ -1,0 +1,163 @@
+// Printing through the print dialog, and the information, formats and help
+// windows.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QTextBrowser>
+#include <QTreeWidget>
+#include <cstdlib>
+#include <filesystem>
+
+#include "document/KEPAteloDocument.h"
+#include "image/KEPAtelIma.h"
+#include "output/KEPAteloFormats.h"
+#include "output/KEPAteloHelp.h"
+#include "output/KEPAteloInfo.h"
+#include "output/KEPPrintPixelImage.h"
+#include "platform/KEPErrmsg.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TempDir.h"
+
+namespace {
+
+class OutputWindows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home = std::make_unique<ScopedHome>(dir.Path());
+    unsetenv("KEPFRAME");
+  }
+  void TearDown() override { unsetenv("KEPFRAME"); }
+
+  // A 6 x 4 image whose bottom row is red and the rest blue, saved.
+  std::string Image(const char* name) {
+    KEPAtelIma image(dir.File(name).c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
+    EXPECT_EQ(image.AllocatePixels(6, 4), 0);
+    unsigned char* p = image.GetPixels();
+    for (int i = 0; i < 24; ++i, p += 4) {
+      p[0] = i < 6 ? 255 : 0;
+      p[2] = i < 6 ? 0 : 255;
+      p[3] = 255;
+    }
+    char error[KEP_ERRMSG_SIZE] = {0};
+    EXPECT_EQ(image.SaveImage(0, error, 0), 0) << error;
+    return dir.File(name);
+  }
+  KEPAteloDocument& Make(std::vector<std::string> files) {
+    doc = std::make_unique<KEPAteloDocument>("Atelo", 400, 300, files, 0);
+    return *doc;
+  }
+
+  TempDir dir;
+  std::unique_ptr<ScopedHome> home;
+  std::unique_ptr<KEPAteloDocument> doc;
+};
+
+TEST_F(OutputWindows, PrintingToAPdfFileGivesAPageWithThePicture) {
+  KEPAteloDocument& d = Make({Image("a.tif")});
+  KEPPrintPixelImage picture(*d.GetPosImage(0), errmsg);
+  ASSERT_FALSE(picture.IsNull());
+  EXPECT_EQ(picture.GetPicture().pixelColor(0, 3), QColor(255, 0, 0));  // bottom row, bottom
+  EXPECT_EQ(picture.GetPicture().pixelColor(0, 0), QColor(0, 0, 255));
+
+  Prompt().QueuePrintToFile(dir.File("page.pdf"));
+  d.FindAction("printItem")->trigger();
+  ASSERT_EQ(Prompt().printRequests.size(), 1u);
+  EXPECT_EQ(Prompt().printRequests[0].name, "printDialog");
+  EXPECT_TRUE(Prompt().asked.empty());
+  std::string pdf = ReadWholeFile(dir.File("page.pdf"));
+  EXPECT_EQ(pdf.compare(0, 5, "%PDF-"), 0);
+  EXPECT_NE(pdf.find("/Subtype /Image"), std::string::npos);
+  EXPECT_NE(pdf.find("/Width 6"), std::string::npos);
+
+  // Cancelled: nothing printed, nothing said. A file that cannot be written:
+  // said.
+  d.PrintAction();
+  EXPECT_TRUE(Prompt().asked.empty());
+  Prompt().QueuePrintToFile(dir.File("no/such/dir/page.pdf"));
+  d.PrintAction();
+  ASSERT_EQ(Prompt().asked.size(), 1u);
+  EXPECT_NE(Prompt().asked[0].text.find("cannot be written"), std::string::npos);
+  d.PrinterSetupAction();
+  EXPECT_EQ(Prompt().printRequests.back().name, "printerManagerDialog");
+  EXPECT_TRUE(Prompt().printRequests.back().setup);
+}
+
+TEST_F(OutputWindows, InformationTellsTheImagesState) {
+  std::string saved = Image("b.tif");
+  KEPAteloDocument& d = Make({saved});
+  d.InfoAction();
+  KEPAteloInfo* info = d.GetInfoDialog();
+  ASSERT_NE(info, nullptr);
+  EXPECT_TRUE(info->isVisible());
+  const std::string size = std::to_string(std::filesystem::file_size(saved));
+  EXPECT_EQ(info->GetText().toStdString(),
+            "File Name            : " + saved +
+                "\nImage Size           : Width  = 6\n                              Height = 4\n"
+                "Memory Used       : 96 bytes\nFile Format           : Tagged Image File Format\n"
+                "Image Status        : Saved     (File size: " +
+                size + " bytes)");
+  std::filesystem::remove(saved);
+  d.UpdateImage();
+  EXPECT_TRUE(info->GetText().endsWith("Image Status        : Saved"));
+  d.GetPosImage(0)->ClearSaved();
+  d.UpdateImage();
+  EXPECT_TRUE(info->GetText().endsWith("Image Status        : Not Saved"));
+  d.CloseAllAction();
+  EXPECT_TRUE(info->GetText().isEmpty());
+
+  KEPAtelIma odd(dir.File("c.qqq").c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
+  EXPECT_EQ(KEPAteloInfo::GetFormat(&odd), "Unknown");
+}
+
+TEST_F(OutputWindows, FormatsListEveryTypeOfTheImageServices) {
+  KEPAteloFormats formats(nullptr);
+  QTreeWidget* list = formats.GetList();
+  KEPListPtrKEPAtelImaFormat expected;
+  KEPAtelIma::GetFormatList(expected);
+  ASSERT_EQ(list->topLevelItemCount(), expected.Size());
+  for (int i = 1; i <= expected.Size(); ++i) {
+    QTreeWidgetItem* row = list->topLevelItem(i - 1);
+    EXPECT_EQ(row->text(0).toStdString(), expected[i]->GetExtension());
+    EXPECT_EQ(row->text(2), expected[i]->IsReadable() ? " X " : " ");
+    EXPECT_EQ(row->text(3), expected[i]->IsWritable() ? " X " : " ");
+    delete expected[i];
+  }
+  EXPECT_EQ(list->headerItem()->text(1), "Format / Comment");
+}
+
+TEST_F(OutputWindows, ManualsAreFoundUnderHomeThenKepframeThenInstalled) {
+  KEPAteloHelp help(nullptr, "helpContents", "Help Contents");
+  help.SetManual("atvug", 8);
+  const std::string installed = help.GetPath();
+  EXPECT_EQ(std::filesystem::path(installed).filename(), "user-guide.md");
+  EXPECT_EQ(help.DisplayDocumentation(), 0);
+  EXPECT_TRUE(help.GetWindow()->isVisible());
+  EXPECT_TRUE(help.GetBrowser()->toPlainText().contains("Using atelo"));
+
+  TempDir site;
+  setenv("KEPFRAME", site.Path().c_str(), 1);
+  help.SetManual("atvug", 8);
+  EXPECT_EQ(help.GetPath(), installed);  // the site has no such page
+  std::filesystem::create_directories(site.File("atvug"));
+  WriteWholeFile(site.File("atvug/atvug008.frm"), "# Site guide\n");
+  help.SetManual("atvug", 8);
+  EXPECT_EQ(help.GetPath(), site.File("atvug/atvug008.frm"));
+  std::filesystem::create_directories(dir.File("atvug"));
+  WriteWholeFile(dir.File("atvug/atvug008.frm"), "# Home guide\n");
+  help.SetManual("atvug", 8);
+  EXPECT_EQ(help.GetPath(), dir.File("atvug/atvug008.frm"));
+  EXPECT_EQ(help.DisplayDocumentation(), 0);
+  EXPECT_EQ(help.GetBrowser()->toPlainText().trimmed(), "Home guide");
+
+  // No page anywhere: the window says where it looked.
+  help.SetManual("atvxx", 3);
+  EXPECT_EQ(help.GetPath(), site.File("atvxx/atvxx003.frm"));
+  EXPECT_EQ(help.DisplayDocumentation(), 2);
+  unsetenv("KEPFRAME");
+  help.SetManual("atvxx", 3);
+  EXPECT_EQ(help.GetPath(), "");
+  EXPECT_EQ(help.DisplayDocumentation(), 1);
+  EXPECT_TRUE(help.GetBrowser()->toPlainText().contains("$KEPFRAME/atvxx/atvxx003.frm"));
+}
+
+}  // namespace
