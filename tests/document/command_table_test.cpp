@@ -1,17 +1,17 @@
-// Every command of the menu bar and the edit toolbar: its name, label with
-// mnemonic, short help and shortcut, where it sits, and that it runs on a
-// document holding an image. The toolbars' sides and the window's size on a
-// small screen.
+// Every command of the menu bar and the edit toolbar, and that it runs; the
+// toolbars' sides, the icons, the file boxes' types and the window's size
+// on a small screen.
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QMenu>
-#include <QMenuBar>
+#include <QSvgRenderer>
 #include <QToolBar>
+#include <algorithm>
 #include <set>
 
 #include "document/KEPAteloDocument.h"
 #include "document/KEPAteloFileTypes.h"
+#include "document/KEPAteloIcons.h"
 #include "image/KEPAtelIma.h"
 #include "platform/KEPErrmsg.h"
 #include "series/KEPAteloSeries.h"
@@ -130,11 +130,8 @@ TEST_F(CommandTable, EveryCommandIsInPlaceAndRuns) {
     EXPECT_EQ(action->statusTip().toStdString(), c.help);
     EXPECT_EQ(action->shortcut(), QKeySequence(c.shortcut));
     QWidget* holder = doc.findChild<QWidget*>(c.menu);
-    ASSERT_NE(holder, nullptr);
-    EXPECT_TRUE(holder->actions().contains(action));
-    if (qobject_cast<QToolBar*>(holder)) {
-      EXPECT_FALSE(action->icon().isNull());
-    }
+    ASSERT_TRUE(holder && holder->actions().contains(action));
+    EXPECT_TRUE(!qobject_cast<QToolBar*>(holder) || !action->icon().isNull());
 
     // Every command meets an image, whatever the one before did with it.
     if (doc.GetNbrImage() == 0) {
@@ -143,28 +140,11 @@ TEST_F(CommandTable, EveryCommandIsInPlaceAndRuns) {
     }
     Prompt().Clear();
     action->trigger();
-    for (const KEPQuestion& asked : Prompt().asked) {
-      bool missing = asked.text.find("is not available in this version.") != std::string::npos;
-      if (!kNotYetBuilt.count(c.name)) {
-        EXPECT_FALSE(missing) << asked.text;
-      }
-    }
+    for (const KEPQuestion& asked : Prompt().asked)
+      EXPECT_TRUE(kNotYetBuilt.count(c.name) ||
+                  asked.text.find("is not available in this version.") == std::string::npos)
+          << asked.text;
   }
-}
-
-TEST_F(CommandTable, ToolbarButtonsFollowTheirItems) {
-  KEPAteloDocument& doc = Make({dir.File("a.tif")});
-  ASSERT_NE(doc.GetEditToolBar(), nullptr);  // on by default
-  EXPECT_EQ(doc.toolBarArea(doc.GetEditToolBar()), Qt::TopToolBarArea);
-  doc.FindAction("saveItem")->setEnabled(false);
-  EXPECT_FALSE(doc.FindAction("saveButton")->isEnabled());
-  doc.FindAction("printItem")->setEnabled(true);
-  EXPECT_TRUE(doc.FindAction("printButton")->isEnabled());
-  // The shell print needs a saved image; the others an image.
-  EXPECT_TRUE(doc.FindAction("shellPrintItem")->isEnabled());
-  doc.CloseAllAction();
-  for (const char* name : {"printItem", "printManagerItem", "shellPrintItem", "infoItem"})
-    EXPECT_FALSE(doc.FindAction(name)->isEnabled()) << name;
 }
 
 TEST_F(CommandTable, ToolbarSidesComeFromTheDefaultsAndExitWritesWhereTheyAre) {
@@ -175,6 +155,12 @@ TEST_F(CommandTable, ToolbarSidesComeFromTheDefaultsAndExitWritesWhereTheyAre) {
   EXPECT_EQ(doc.toolBarArea(bar), Qt::LeftToolBarArea);
   EXPECT_TRUE(doc.FindAction("editChkItem")->isChecked());
 
+  // A button follows its item; Print and the rest need an image.
+  doc.FindAction("saveItem")->setEnabled(false);
+  EXPECT_FALSE(doc.FindAction("saveButton")->isEnabled());
+  for (const char* name : {"printButton", "printManagerItem", "shellPrintItem", "infoItem"})
+    EXPECT_FALSE(doc.FindAction(name)->isEnabled()) << name;
+
   doc.addToolBar(Qt::BottomToolBarArea, bar);  // dragged by the user
   doc.QuitAction();
   EXPECT_NE(ReadWholeFile(dir.File(".virda_atelo.env")).find("EDIT_TOOLBAR=BOTTOM"),
@@ -184,8 +170,7 @@ TEST_F(CommandTable, ToolbarSidesComeFromTheDefaultsAndExitWritesWhereTheyAre) {
   KEPAteloDocument& plain = Make({});
   EXPECT_EQ(plain.GetEditToolBar(), nullptr);
   plain.FindAction("editChkItem")->trigger();
-  ASSERT_NE(plain.GetEditToolBar(), nullptr);
-  EXPECT_TRUE(plain.GetEditToolBar()->isVisible());
+  ASSERT_TRUE(plain.GetEditToolBar() && plain.GetEditToolBar()->isVisible());
   plain.GetEditToolBar()->hide();  // closed from the toolbar's own menu
   EXPECT_FALSE(plain.FindAction("editChkItem")->isChecked());
   plain.QuitAction();
@@ -212,6 +197,49 @@ TEST_F(CommandTable, TheWindowFitsASmallScreenWithEveryToolbar) {
   QSize least = doc.minimumSizeHint().expandedTo(doc.minimumSize());
   EXPECT_LE(least.width(), 1280);
   EXPECT_LE(least.height(), 740);
+}
+
+int Count(const KEPAteloFileTypes& types, const std::string& pattern) {
+  return std::count_if(types.begin(), types.end(), [&](auto& e) { return e.second == pattern; });
+}
+
+TEST(FileTypes, TheBoxesOfferEveryTypeTheImageServicesHandle) {
+  const KEPAteloFileTypes &open = OpenFileTypes(), &save = SaveFileTypes();
+  EXPECT_EQ(open.front().first, "All images");
+  EXPECT_EQ(open[1], (std::pair<std::string, std::string>{"picture", "*.picture"}));
+  EXPECT_EQ(open.back().second, "*.series");
+  EXPECT_EQ(save.back().second, "*.series");
+  EXPECT_EQ(Count(save, "*.rtl"), 1);
+  EXPECT_EQ(Count(BackgroundFileTypes(), "*.series"), 0);
+  for (const char* type : {"png", "exr", "hdr", "tga", "tiff", "dpx"}) {
+    const std::string pattern = std::string("*.") + type;
+    EXPECT_EQ(Count(open, pattern), KEPAtelIma::CanReadFormat(type)) << type;
+    EXPECT_EQ(Count(save, pattern), KEPAtelIma::CanWriteFormat(type)) << type;
+    const bool inAll =
+        (" " + open.front().second + " ").find(" " + pattern + " ") != std::string::npos;
+    EXPECT_EQ(inAll, KEPAtelIma::CanReadFormat(type)) << type;
+  }
+  // Types a classic entry covers are not offered twice.
+  EXPECT_EQ(Count(open, "*.xpm"), 0);
+  EXPECT_EQ(Count(open, "*.jpg"), 1);
+}
+
+TEST(Icons, EveryCommandHasADrawing) {
+  const QStringList names =
+      QString(
+          "i3std001 i3std002 i3std003 i3std004 i3std005 i3std006 i3std007 i3std008 i3std009 "
+          "i3std010 i3std019 atvserec atvsecir atvseseg atvsehnd atvin atvout atvleft "
+          "atvright atvsymv atvsymh atvsize atvcrop atvdrrec atvdrfrc atvdrcir atvdrfcr "
+          "atvdrseg atvdrfsg atvdrhnd atvdrfhd atvpaint atvspray atvcolor atvfbwd atvbwd "
+          "atvstop atvfwd atvffwd i3n4d005")
+          .split(' ');
+  for (const QString& name : names) {
+    EXPECT_FALSE(KEPAteloIcon(name.toUtf8().constData()).isNull()) << name.toStdString();
+    QSvgRenderer drawing(":/icons/" + name + ".svg");
+    EXPECT_TRUE(drawing.isValid() && drawing.viewBox() == QRect(0, 0, 24, 24))
+        << name.toStdString();
+  }
+  EXPECT_TRUE(KEPAteloIcon("nosuchicon").isNull());
 }
 
 }  // namespace

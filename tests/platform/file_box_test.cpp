@@ -15,64 +15,58 @@
 
 namespace {
 
-class QtFileBox : public ::testing::Test {
- protected:
-  void SetUp() override {
-    scripted = KEPPrompt::SetHandler(nullptr);
-    for (const char* name : {"a.tif", "b.png"}) WriteWholeFile(dir.File(name), "x");
-    std::filesystem::create_directory(dir.File("sub"));
-  }
-  void TearDown() override { KEPPrompt::SetHandler(scripted); }
+// Runs a box on `dir`, doing `user` to it once it shows.
+KEPFileBoxAnswer Box(const TempDir& dir, bool folder, std::function<void(QFileDialog*)> user) {
+  auto scripted = KEPPrompt::SetHandler(nullptr);
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+      poll.stop();
+      user(box);
+    }
+  });
+  poll.start(10);
+  KEPFileBoxRequest request{"open",  "Open", dir.Path(), {{"tiff", "*.tif"}, {"png", "*.png"}},
+                            "*.tif", true,   false};
+  KEPFileBoxAnswer answer = folder ? KEPPrompt::ChooseFolderOrFile(nullptr, request, "shot.tif")
+                                   : KEPPrompt::ChooseFiles(nullptr, request);
+  KEPPrompt::SetHandler(scripted);
+  return answer;
+}
 
-  // Runs the box, doing `user` to it once it shows.
-  KEPFileBoxAnswer Run(bool folder, std::function<void(QFileDialog*)> user) {
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-      if (auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-        poll.stop();
-        user(box);
-      }
-    });
-    poll.start(10);
-    KEPFileBoxRequest request{"open",  "Open", dir.Path(), {{"tiff", "*.tif"}, {"png", "*.png"}},
-                              "*.tif", true,   false};
-    return folder ? KEPPrompt::ChooseFolderOrFile(nullptr, request, "shot.tif")
-                  : KEPPrompt::ChooseFiles(nullptr, request);
-  }
-  // As the user types: the box selects in its list what it can match, and
-  // the name field keeps what was typed (the box rewrites it from the list
-  // only when it has not the focus, which it cannot get offscreen).
-  static void Type(QFileDialog* box, const char* text) {
-    auto* field = box->findChild<QLineEdit*>("fileNameEdit");
-    field->setText(text);
-    QSignalBlocker typing(field);
-    field->setText(text);
-    QMetaObject::invokeMethod(box, "accept");
-  }
+// As the user types: the box selects in its list what it can match, and the
+// name field keeps what was typed (the box rewrites it from the list only
+// when the field has not the focus, which it cannot get offscreen).
+void Type(QFileDialog* box, const char* text) {
+  auto* field = box->findChild<QLineEdit*>("fileNameEdit");
+  field->setText(text);
+  QSignalBlocker typing(field);
+  field->setText(text);
+  QMetaObject::invokeMethod(box, "accept");
+}
 
+TEST(QtFileBox, TypedNamesAreTheAnswerEvenWhenTheFilterHidesThem) {
   TempDir dir;
-  std::shared_ptr<KEPPromptHandler> scripted;
-};
-
-TEST_F(QtFileBox, TypedNamesAreTheAnswerEvenWhenTheFilterHidesThem) {
-  KEPFileBoxAnswer answer = Run(false, [](QFileDialog* box) { Type(box, "\"a.tif\" \"b.png\""); });
-  EXPECT_TRUE(answer.accepted);
+  for (const char* name : {"a.tif", "b.png"}) WriteWholeFile(dir.File(name), "x");
+  KEPFileBoxAnswer answer =
+      Box(dir, false, [](QFileDialog* box) { Type(box, "\"a.tif\" \"b.png\""); });
   EXPECT_EQ(answer.files, (std::vector<std::string>{dir.File("a.tif"), dir.File("b.png")}));
   EXPECT_EQ(answer.filter, "*.tif");
 }
 
-TEST_F(QtFileBox, AFolderOrANewFileNameMayBeChosen) {
-  KEPFileBoxAnswer answer = Run(true, [](QFileDialog* box) {
+TEST(QtFileBox, AFolderOrANewFileNameMayBeChosen) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.File("sub"));
+  auto answer = Box(dir, true, [](QFileDialog* box) {
     EXPECT_EQ(box->findChild<QLineEdit*>("fileNameEdit")->text(), "shot.tif");
     box->findChild<QPushButton*>("folderBtn")->click();
   });
   EXPECT_EQ(answer.files, std::vector<std::string>{dir.Path() + "/"});
-  answer = Run(true, [](QFileDialog* box) { Type(box, "sub"); });
+  answer = Box(dir, true, [](QFileDialog* box) { Type(box, "sub"); });
   EXPECT_EQ(answer.files, std::vector<std::string>{dir.File("sub/")});
-  answer = Run(true, [](QFileDialog* box) { Type(box, "new.png"); });
+  answer = Box(dir, true, [](QFileDialog* box) { Type(box, "new.png"); });
   EXPECT_EQ(answer.files, std::vector<std::string>{dir.File("new.png")});
-  answer = Run(true, [](QFileDialog* box) { box->reject(); });
-  EXPECT_FALSE(answer.accepted);
+  EXPECT_FALSE(Box(dir, true, [](QFileDialog* box) { box->reject(); }).accepted);
 }
 
 }  // namespace
