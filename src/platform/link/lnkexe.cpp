@@ -47,11 +47,21 @@ bool IsLocalHost(const char* host) {
   return gethostname(name, sizeof name - 1) == 0 && std::strcmp(name, host) == 0;
 }
 
-// In the child, between fork and exec: its own process group, so that a
-// time-out kills everything the program started; stdin from /dev/null. An
-// exec failure sends errno through the pipe, which exec closes on success.
+// In the child, between fork and exec (async-signal-safe calls only): its
+// own process group, so that a time-out kills everything the program
+// started; stdin from /dev/null. An exec failure sends errno through the
+// pipe, which exec closes on success.
 [[noreturn]] void ExecChild(const char* path, char* const* argv, int errorPipe) {
   setpgid(0, 0);
+  // The workbench ignores the terminal's signals; the program must not
+  // inherit that, nor a mask of the thread that forked.
+  struct sigaction standard = {};
+  standard.sa_handler = SIG_DFL;
+  for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGTERM})
+    sigaction(signal, &standard, nullptr);
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
   int null = open("/dev/null", O_RDONLY);
   if (null >= 0) {
     dup2(null, STDIN_FILENO);
