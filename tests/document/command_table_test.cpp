@@ -110,7 +110,7 @@ class CommandTable : public ::testing::Test {
     ASSERT_EQ(image.SaveImage(0, error, 0), 0) << error;
   }
   KEPAteloDocument& Make(std::vector<std::string> files) {
-    document = std::make_unique<KEPAteloDocument>("Atelo", 800, 600, files, 0);
+    document.reset(new KEPAteloDocument("Atelo", 800, 600, files, 0));
     document->SetQuitHandler([] {});
     return *document;
   }
@@ -151,8 +151,7 @@ TEST_F(CommandTable, ToolbarSidesComeFromTheDefaultsAndExitWritesWhereTheyAre) {
   WriteWholeFile(dir.File(".virda_atelo.env"), "EDIT_TOOLBAR=LEFT\n");
   KEPAteloDocument& doc = Make({});
   QToolBar* bar = doc.GetEditToolBar();
-  ASSERT_NE(bar, nullptr);
-  EXPECT_EQ(doc.toolBarArea(bar), Qt::LeftToolBarArea);
+  ASSERT_TRUE(bar && doc.toolBarArea(bar) == Qt::LeftToolBarArea);
   EXPECT_TRUE(doc.FindAction("editChkItem")->isChecked());
 
   // A button follows its item; Print and the rest need an image.
@@ -195,8 +194,8 @@ TEST_F(CommandTable, TheWindowFitsASmallScreenWithEveryToolbar) {
   }
   // 1280 x 800 less a title bar and a desktop panel.
   QSize least = doc.minimumSizeHint().expandedTo(doc.minimumSize());
-  EXPECT_LE(least.width(), 1280);
-  EXPECT_LE(least.height(), 740);
+  EXPECT_TRUE(least.width() <= 1280 && least.height() <= 740)
+      << least.width() << "x" << least.height();
 }
 
 int Count(const KEPAteloFileTypes& types, const std::string& pattern) {
@@ -207,9 +206,7 @@ TEST(FileTypes, TheBoxesOfferEveryTypeTheImageServicesHandle) {
   const KEPAteloFileTypes &open = OpenFileTypes(), &save = SaveFileTypes();
   EXPECT_EQ(open.front().first, "All images");
   EXPECT_EQ(open[1], (std::pair<std::string, std::string>{"picture", "*.picture"}));
-  EXPECT_EQ(open.back().second, "*.series");
-  EXPECT_EQ(save.back().second, "*.series");
-  EXPECT_EQ(Count(save, "*.rtl"), 1);
+  EXPECT_EQ(open.back().second + save.back().second, "*.series*.series");
   EXPECT_EQ(Count(BackgroundFileTypes(), "*.series"), 0);
   for (const char* type : {"png", "exr", "hdr", "tga", "tiff", "dpx"}) {
     const std::string pattern = std::string("*.") + type;

