@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -29,6 +30,10 @@
 #include "image/KEPAtelIma.h"
 #include "link/KEPAteloInterrupt.h"
 #include "link/KEPAteloLinkSession.h"
+#include "output/KEPAteloFormats.h"
+#include "output/KEPAteloHelp.h"
+#include "output/KEPAteloInfo.h"
+#include "output/KEPAteloPrinter.h"
 #include "platform/KEPErrmsg.h"
 #include "platform/KEPPrompt.h"
 #include "platform/KEPTrace.h"
@@ -74,6 +79,7 @@ KEPAteloDocument::KEPAteloDocument(const char* name, int width, int height,
   _series = std::make_unique<KEPAteloSeries>(this, this);
   _series->setObjectName("seriesDialog");
   CreateMenuBar();
+  if (!(style & STYLE_NO_TOOLBARS)) ShowEditToolBarFromDefaults();
 
   KEPAteloMargins margins = ComputeMargins(
       style & STYLE_NO_TOOLBARS, _settings.GetDockState(KEPAteloSettings::TOOLBAR_EDIT),
@@ -244,7 +250,10 @@ std::string KEPAteloDocument::CompleteExtension(const std::string& name,
                                                 const std::string& filter) {
   if (!litextension(name.c_str()).empty()) return name;
   std::string extension = litextension(filter.c_str());
-  if (extension.empty() || extension.find_first_of("*?[") != std::string::npos) extension = "tif";
+  // A filter of several patterns ("All images") names no one type.
+  if (extension.empty() || extension.find_first_of("*?[ ") != std::string::npos ||
+      filter.find(' ') != std::string::npos)
+    extension = "tif";
   return name + "." + extension;
 }
 
@@ -361,6 +370,7 @@ void KEPAteloDocument::FinishQuit() {
   KEP_TRACE(4, "(KEPAteloDocument::FinishQuit)");
   _quitting = true;
   _quitPending = false;
+  StoreToolbarSides();
   _settings.SaveDefaults();
   KEPAteloLinkQuit();
   if (_quitHandler) {

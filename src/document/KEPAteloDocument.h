@@ -34,6 +34,10 @@ class KEPAteloMessage;
 class KEPAteloSetSize;
 class KEPAteloLisse;
 class KEPAteloSplit;
+class KEPAteloFormats;
+class KEPAteloHelp;
+class KEPAteloInfo;
+class KEPAteloPrinter;
 class KEPAteloSeries;
 class KEPCatalog2DImagePixelRep;
 struct KEPMathPoint2Df;
@@ -42,6 +46,7 @@ class QLabel;
 class QMenu;
 class QToolBar;
 struct KEPMathPoint2Df;
+class QPrinter;
 
 // The main window and owner of everything the user works on: the series of
 // images, the viewer that shows the current one, the menus, the secondary
@@ -382,6 +387,27 @@ class KEPAteloDocument : public QMainWindow,
   void FormatsAction();
   void ContentsAction();
   void InterfaceAction();
+  // Print, Printer Setup, Shell Print and Image Information follow the
+  // current image (null: none); called by EnableAll and DisableAll.
+  void EnableOutput(KEPAtelIma* image);
+  // The information window, when it exists, shows the current image.
+  void UpdateInfoDialog();
+  KEPAteloInfo* GetInfoDialog() const { return _infoDialog.get(); }
+  KEPAteloFormats* GetFormatsDialog() const { return _formatsDialog.get(); }
+  KEPAteloPrinter* GetShellPrintDialog() const { return _shellPrintDialog.get(); }
+  KEPAteloHelp* GetHelpContents() const { return _helpContents.get(); }
+  KEPAteloHelp* GetHelpInterface() const { return _helpInterface.get(); }
+
+  // --- edit toolbar (KEPAteloDocumentEditBar.cpp) ------------------------------------
+  // Builds the edit toolbar on the side its dock state names (top when it
+  // has none); its buttons are in the action map like the menu items.
+  void CreateEditToolBar();
+  QToolBar* GetEditToolBar() const { return _editToolBar; }
+  // Shows the edit toolbar when its dock state says so (start-up).
+  void ShowEditToolBarFromDefaults();
+  // The dock state of each toolbar that exists from where it is now: its
+  // side, or 0 when hidden. Exit writes them.
+  void StoreToolbarSides();
 
   // --- parts for tests and dialogs --------------------------------------------------
   KEPAteloSeries* GetSeries() const override { return _series.get(); }
@@ -668,4 +694,12 @@ class KEPAteloDocument : public QMainWindow,
   KEP2DRectangleGP* _previewSquare = nullptr;
 
   // --- output state --------------------------------------------------------------------
+  // Printer and page chosen by Print and Printer Setup, kept between prints.
+  std::unique_ptr<QPrinter> _printer;
+  std::unique_ptr<KEPAteloPrinter> _shellPrintDialog;
+  std::unique_ptr<KEPAteloInfo> _infoDialog;
+  std::unique_ptr<KEPAteloFormats> _formatsDialog;
+  std::unique_ptr<KEPAteloHelp> _helpContents;
+  std::unique_ptr<KEPAteloHelp> _helpInterface;
+  QToolBar* _editToolBar = nullptr;  // child widget
 };

@@ -190,6 +190,7 @@ void KEPAteloDocument::UpdateImage() {
   // After the display: it gives the image its place.
   UpdateWindowTitle();
   UpdatePointerStatus();
+  UpdateInfoDialog();
 }
 
 void KEPAteloDocument::RedisplayImage(KEPAtelIma* image) {
@@ -238,6 +239,7 @@ void KEPAteloDocument::EnableAll(KEPAtelIma* image) {
     SetBtnSensitivity(FindAction(name), SENSITIVE);
   EnableEditCommands(image);
   SetBtnSensitivity(FindAction("stereoItem"), image->IsEditable() ? SENSITIVE : INSENSITIVE);
+  EnableOutput(image);
 }
 
 void KEPAteloDocument::DisableAll() {
@@ -245,6 +247,7 @@ void KEPAteloDocument::DisableAll() {
                            "fullScreenItem", "logoItem", "gridItem", "stereoItem"})
     SetBtnSensitivity(FindAction(name), INSENSITIVE);
   DisableEditCommands();
+  EnableOutput(nullptr);
 }
 
 void KEPAteloDocument::ResizeAction() {
@@ -542,6 +545,7 @@ void KEPAteloDocument::RenderEnd() {
     if (_renderImage == _series->GetCurImage()) DisplayImage(_renderImage, true);
   }
   _renderImage = nullptr;
+  UpdateInfoDialog();
   SetBtnSensitivity(FindAction("interruptItem"), INSENSITIVE);
   // Exit was confirmed while this rendering ran.
   if (_quitPending && !_quitting) FinishQuit();

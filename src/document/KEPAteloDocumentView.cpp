@@ -294,11 +294,6 @@ void KEPAteloDocument::PromptIfOddImageNumber(int count) {
 
 // --- toolbars -----------------------------------------------------------------------------
 
-void KEPAteloDocument::ToggleEditAction() {
-  UncheckQuietly("editChkItem");
-  NotAvailable("Edit Toolbar");
-}
-
 void KEPAteloDocument::TogglePlaybackAction() {
   QAction* item = FindAction("playbackChkItem");
   const bool on = item && item->isChecked();

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+class QPrinter;
 class QWidget;
 
 // A blocking question: a message box named `name` (such as "warnDlg") with
@@ -35,6 +36,15 @@ struct KEPFileBoxAnswer {
   std::string filter;              // the filter pattern in force at OK, such as "*.tif"
 };
 
+// A print dialog: "printDialog" chooses the printer (or a PDF file) and the
+// copies before printing; with `setup`, "printerManagerDialog" only sets up
+// the printer and the page for later prints.
+struct KEPPrintRequest {
+  std::string name;
+  std::string title;
+  bool setup = false;
+};
+
 // Where every blocking question and file box of the workbench goes. The real
 // handler shows Qt boxes; tests install a scripted one, so nothing ever waits
 // for a click.
@@ -44,6 +54,25 @@ class KEPPromptHandler {
   // Returns the 1-based index of the button chosen, 0 when the box was closed.
   virtual int Ask(QWidget* parent, const KEPQuestion& question) = 0;
   virtual KEPFileBoxAnswer ChooseFiles(QWidget* parent, const KEPFileBoxRequest& request) = 0;
+  // A file box in which a folder may be chosen instead of a file ("Use This
+  // Folder", or the name of an existing folder typed), answered with a
+  // trailing "/", and in which names that do not exist yet may be typed;
+  // `selection` stands in the name field at the start. Handlers without
+  // one of their own answer as ChooseFiles.
+  virtual KEPFileBoxAnswer ChooseFolderOrFile(QWidget* parent, const KEPFileBoxRequest& request,
+                                              const std::string& selection) {
+    (void)selection;
+    return ChooseFiles(parent, request);
+  }
+  // Lets the user set up `printer`; false when the dialog was cancelled.
+  // Handlers that know nothing of printing cancel.
+  virtual bool ConfigurePrinter(QWidget* parent, const KEPPrintRequest& request,
+                                QPrinter& printer) {
+    (void)parent;
+    (void)request;
+    (void)printer;
+    return false;
+  }
 };
 
 namespace KEPPrompt {
@@ -52,6 +81,9 @@ int Ask(QWidget* parent, const KEPQuestion& question);
 void Warn(QWidget* parent, const std::string& name, const std::string& title,
           const std::string& text);
 KEPFileBoxAnswer ChooseFiles(QWidget* parent, const KEPFileBoxRequest& request);
+KEPFileBoxAnswer ChooseFolderOrFile(QWidget* parent, const KEPFileBoxRequest& request,
+                                    const std::string& selection);
+bool ConfigurePrinter(QWidget* parent, const KEPPrintRequest& request, QPrinter& printer);
 // Installs a handler (null restores the Qt one) and returns the previous one.
 std::shared_ptr<KEPPromptHandler> SetHandler(std::shared_ptr<KEPPromptHandler> handler);
 }  // namespace KEPPrompt

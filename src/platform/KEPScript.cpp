@@ -1,6 +1,7 @@
 #include "platform/KEPScript.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QAction>
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QMetaEnum>
 #include <QMouseEvent>
+#include <QPrinter>
 #include <QSpinBox>
 #include <QTextEdit>
 #include <QWidget>
@@ -111,8 +113,20 @@ class KEPScript::Handler : public KEPPromptHandler {
     return answer;
   }
 
+  bool ConfigurePrinter(QWidget*, const KEPPrintRequest& request, QPrinter& printer) override {
+    bool accepted = !_printFiles.empty();
+    if (accepted) {
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(QString::fromStdString(_printFiles.front()));
+      _printFiles.pop_front();
+    }
+    _script->Log("printer " + request.name + (accepted ? " accepted" : " cancelled"));
+    return accepted;
+  }
+
   std::deque<int> _answers;
   std::deque<KEPFileBoxAnswer> _files;
+  std::deque<std::string> _printFiles;
 
  private:
   KEPScript* _script;
@@ -271,6 +285,10 @@ bool KEPScript::Execute(const std::string& line) {
     _handler->_files.push_back(answer);
     return true;
   }
+  if (verb == "printto" && n >= 2) {
+    _handler->_printFiles.push_back(Rest(line, 1));
+    return true;
+  }
   if (verb == "cancel" && n == 1) {
     _handler->_files.push_back(KEPFileBoxAnswer{});
     return true;
@@ -324,6 +342,12 @@ bool KEPScript::Execute(const std::string& line) {
     if (auto* combo = qobject_cast<QComboBox*>(widget); combo && ParseInt(value, number)) {
       combo->setCurrentIndex(number);
       emit combo->activated(number);
+      return true;
+    }
+    if (auto* view = qobject_cast<QAbstractItemView*>(widget); view && ParseInt(value, number)) {
+      QModelIndex row = view->model() ? view->model()->index(number, 0) : QModelIndex();
+      if (!row.isValid()) return false;
+      view->setCurrentIndex(row);
       return true;
     }
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {

@@ -25,7 +25,8 @@ class QWidget;
 //   trigger <action>             runs a menu item or toolbar action
 //   click <button>               clicks a button of a window
 //   set <control> <value>        sets a slider, spin box, check box,
-//                                combo box (its index) or text field
+//                                combo box (its index), list (the row
+//                                made current and selected) or text field
 //   mouse press|move|release <widget> <x> <y>
 //                                a left-button event at widget pixel (x, y)
 //   view press|move|release <x> <y>
@@ -38,6 +39,8 @@ class QWidget;
 //                                button number (1-based)
 //   files <filter> <path>...     the next file box is accepted with these
 //   cancel                       the next file box is cancelled
+//   printto <file>               the next print or printer set-up dialog is
+//                                accepted, printing to that PDF file
 //   wait <milliseconds>          lets the workbench run for a while
 //   waitfor enabled|disabled|visible|hidden <name>
 //                                waits (at most 20 s) until the action or
@@ -49,7 +52,7 @@ class QWidget;
 //                                value, a combo box's index, a window's title
 //   grab <widget> <path>         saves a picture of the widget (PNG)
 // Questions without a queued answer take their first button; file boxes
-// without one are cancelled. A command that cannot be carried out is logged
+// and print dialogs without one are cancelled. A command that cannot be carried out is logged
 // as "error" and the script goes on.
 class KEPScript : public QObject {
   Q_OBJECT

@@ -29,15 +29,18 @@
 
 namespace {
 
-// The file types offered when browsing: the list of the workbench's Open box.
-const std::vector<std::pair<std::string, std::string>>& BrowseTypes() {
-  static const std::vector<std::pair<std::string, std::string>> types = {
-      {"picture", "*.picture"}, {"tiff", "*.tif"},    {"rgb", "*.rgb"},
-      {"rla", "*.rla"},         {"rlb", "*.rlb"},     {"qntpal", "*.qntpal"},
-      {"qntntsc", "*.qntntsc"}, {"alias", "*.alias"}, {"pic", "*.pic"},
-      {"pm / xpm", "*.*pm"},    {"jpeg", "*.jpg"},    {"bmp", "*.bmp"},
-      {"series", "*.series"},
-  };
+// The file types offered when browsing: the types an image can be saved in
+// automatically.
+std::vector<std::pair<std::string, std::string>> BrowseTypes() {
+  std::vector<std::pair<std::string, std::string>> types;
+  KEPListPtrKEPAtelImaFormat formats;
+  KEPAtelIma::GetFormatList(formats);
+  for (int i = 1; i <= formats.Size(); ++i) {
+    const KEPAtelImaFormat* f = formats[i];
+    if (f->IsWritable()) types.emplace_back(f->GetExtension(), "*." + f->GetExtension());
+    delete f;
+  }
+  formats.RemoveAll();
   return types;
 }
 
@@ -81,7 +84,15 @@ KEPAteloDefaults::KEPAteloDefaults(QWidget* parent, KEPAteloSettings& settings)
   KEP_TRACE(2, "(KEPAteloDefaults::KEPAteloDefaults)");
   setObjectName("defaultsDialog");
   setWindowTitle("Defaults");
-  auto* main = new QVBoxLayout(this);
+  // Two columns of frames, so that the dialog fits a screen of 800 pixels
+  // in height.
+  auto* outer = new QVBoxLayout(this);
+  auto* columns = new QHBoxLayout;
+  outer->addLayout(columns);
+  auto* main = new QVBoxLayout;
+  auto* second = new QVBoxLayout;
+  columns->addLayout(main);
+  columns->addLayout(second);
 
   auto* render = Frame("renderFrame", "Render Options");
   auto* renderGrid = new QGridLayout(render);
@@ -150,7 +161,7 @@ KEPAteloDefaults::KEPAteloDefaults(QWidget* parent, KEPAteloSettings& settings)
   _savePromptChk = Named(new QCheckBox(" Prompt If Image Not Saved"), "savePromptChk");
   saveOptionsBox->addWidget(_saveIncrementChk);
   saveOptionsBox->addWidget(_savePromptChk);
-  main->addWidget(saveOptions);
+  second->addWidget(saveOptions);
 
   auto* list = Frame("listFrame", "Image List Options");
   auto* listBox = new QVBoxLayout(list);
@@ -158,14 +169,14 @@ KEPAteloDefaults::KEPAteloDefaults(QWidget* parent, KEPAteloSettings& settings)
   _listMemChk = Named(new QCheckBox(" Keep All Images in Memory"), "listMemChk");
   listBox->addWidget(_listMultiChk);
   listBox->addWidget(_listMemChk);
-  main->addWidget(list);
+  second->addWidget(list);
 
   auto* play = Frame("playFrame", "Playback Options");
   auto* playBox = new QHBoxLayout(play);
   _playCmb = Named(new QComboBox, "playCmb");
   _playCmb->addItems({"    Loop Continuously    ", "  Swing Forward/Reverse  "});
   playBox->addWidget(_playCmb);
-  main->addWidget(play);
+  second->addWidget(play);
 
   auto* split = Frame("splitFrame", "Open/Save Options");
   auto* splitBox = new QHBoxLayout(split);
@@ -176,7 +187,7 @@ KEPAteloDefaults::KEPAteloDefaults(QWidget* parent, KEPAteloSettings& settings)
   splitBox->addWidget(_splitChk);
   splitBox->addWidget(_splitEdit);
   splitBox->addWidget(_splitEndLbl);
-  main->addWidget(split);
+  second->addWidget(split);
 
   auto* buttons = new QHBoxLayout;
   auto* ok = Named(new QPushButton("  OK  "), "okBtn");
@@ -186,7 +197,9 @@ KEPAteloDefaults::KEPAteloDefaults(QWidget* parent, KEPAteloSettings& settings)
   buttons->addStretch();
   buttons->addWidget(cancel);
   buttons->addStretch();
-  main->addLayout(buttons);
+  main->addStretch();
+  second->addStretch();
+  outer->addLayout(buttons);
 
   connect(ok, &QPushButton::clicked, this, &KEPAteloDefaults::OkAction);
   connect(cancel, &QPushButton::clicked, this, &KEPAteloDefaults::HideAction);
@@ -295,20 +308,28 @@ void KEPAteloDefaults::PathBtnAction() {
   request.title = "Default File Name";
   request.directory = Text(_pathVal);
   request.types = BrowseTypes();
+  request.save = true;
   std::string current = _formatCmb->currentData().toString().toStdString();
-  request.filter = "*." + (current.empty() ? std::string("tif") : current);
-  KEPFileBoxAnswer answer = KEPPrompt::ChooseFiles(this, request);
+  if (current.empty()) current = "tif";
+  request.filter = "*." + current;
+  // The box opens on the save directory with the default name typed in: OK
+  // there keeps both, a folder chosen changes only the directory, and a
+  // file name typed or picked gives all three parts.
+  std::string name = Text(_nameVal);
+  KEPFileBoxAnswer answer = KEPPrompt::ChooseFolderOrFile(
+      this, request, name.empty() ? std::string() : name + "." + current);
   if (!answer.accepted || answer.files.empty() || answer.files.front().empty()) return;
 
   const std::string& chosen = answer.files.front();
-  std::string extension = litextension(chosen.c_str());
   std::size_t slash = chosen.rfind('/');
   std::string directory = slash == std::string::npos ? "" : chosen.substr(0, slash + 1);
+  _pathVal->setText(QString::fromStdString(directory));
+  if (slash == chosen.size() - 1) return;
+
+  std::string extension = litextension(chosen.c_str());
   std::string base = chosen.substr(directory.size());
   if (!extension.empty()) base.resize(base.size() - extension.size() - 1);
   if (extension.empty()) extension = "tif";
-
-  _pathVal->setText(QString::fromStdString(directory));
   _nameVal->setText(QString::fromStdString(base));
   int entry = FindFormat(extension);
   if (entry >= 0) {

@@ -209,7 +209,17 @@ TEST_F(DefaultsDialog, BrowseSplitsTheChosenName) {
   EXPECT_EQ(browse({"/elsewhere/logo.nosuchtype"}), "/elsewhere/|logo|tif");
   ExpectOneWarning("Image type not supported");
   EXPECT_EQ(browse({}), "/elsewhere/|logo|tif");  // Cancel changes nothing
-  EXPECT_FALSE(std::filesystem::exists(file));    // browsing writes nothing until OK
+  // A folder chosen (answered with its "/") changes the directory alone.
+  EXPECT_EQ(browse({"/renders/final/"}), "/renders/final/|logo|tif");
+  EXPECT_TRUE(Prompt().fileBoxes.back().save);  // names not yet existing may be typed
+  EXPECT_FALSE(std::filesystem::exists(file));  // browsing writes nothing until OK
+}
+
+TEST_F(DefaultsDialog, FitsASmallScreen) {
+  Open();
+  QSize least = dialog->minimumSizeHint().expandedTo(dialog->minimumSize());
+  EXPECT_LE(least.height(), 600);
+  EXPECT_LE(least.width(), 1200);
 }
 
 TEST_F(DefaultsDialog, UnwritableFileStillSetsTheValuesAndWarnsOnce) {

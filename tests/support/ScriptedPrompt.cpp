@@ -1,5 +1,7 @@
 #include "support/ScriptedPrompt.h"
 
+#include <QPrinter>
+
 int ScriptedPrompt::Ask(QWidget*, const KEPQuestion& question) {
   asked.push_back(question);
   if (answers.empty()) return 1;
@@ -16,11 +18,22 @@ KEPFileBoxAnswer ScriptedPrompt::ChooseFiles(QWidget*, const KEPFileBoxRequest& 
   return answer;
 }
 
+bool ScriptedPrompt::ConfigurePrinter(QWidget*, const KEPPrintRequest& request, QPrinter& printer) {
+  printRequests.push_back(request);
+  if (printAnswers.empty()) return false;
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(printAnswers.front()));
+  printAnswers.pop_front();
+  return true;
+}
+
 void ScriptedPrompt::Clear() {
   answers.clear();
   fileAnswers.clear();
   asked.clear();
   fileBoxes.clear();
+  printAnswers.clear();
+  printRequests.clear();
 }
 
 namespace {

@@ -14,15 +14,22 @@ class ScriptedPrompt : public KEPPromptHandler {
  public:
   int Ask(QWidget* parent, const KEPQuestion& question) override;
   KEPFileBoxAnswer ChooseFiles(QWidget* parent, const KEPFileBoxRequest& request) override;
+  // A queued PDF path is set as the printer's output and the dialog
+  // accepted; without one the dialog is cancelled.
+  bool ConfigurePrinter(QWidget* parent, const KEPPrintRequest& request,
+                        QPrinter& printer) override;
 
   void QueueAnswer(int button) { answers.push_back(button); }
   void QueueFiles(KEPFileBoxAnswer answer) { fileAnswers.push_back(std::move(answer)); }
+  void QueuePrintToFile(std::string pdf) { printAnswers.push_back(std::move(pdf)); }
   void Clear();
 
   std::deque<int> answers;
   std::deque<KEPFileBoxAnswer> fileAnswers;
   std::vector<KEPQuestion> asked;
   std::vector<KEPFileBoxRequest> fileBoxes;
+  std::deque<std::string> printAnswers;
+  std::vector<KEPPrintRequest> printRequests;
 };
 
 // The handler that test_main installs for every test; reset before each test.

@@ -2,6 +2,7 @@
 
 #include "platform/link/KEPLink.h"
 #include "platform/link/KEPLinkDirectory.h"
+#include "platform/link/lnkexe.h"
 
 // The link operations of the workbench, on the process's link
 // (KEPLink::Process()). Names of processes and messages are 8 characters,
