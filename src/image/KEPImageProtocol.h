@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+// What the workbench and its image service (atelo-imaged) say to each other
+// over a SOCK_SEQPACKET socket pair, one message per packet. Pixels never
+// travel in messages: they go through memfd files whose descriptors ride
+// along with the message (SCM_RIGHTS).
+//
+//   service -> workbench  Hello   text = "ext=flags;..." for every known type
+//   workbench -> service  Probe   path, type           -> Done (size, format)
+//   workbench -> service  Read    path, type, seconds  -> Header (width, height)
+//   workbench -> service  Go | Cancel                   -> Done (+ pixel memfd)
+//   workbench -> service  Write   path, type, width, height, seconds
+//                                 + pixel memfd + output memfd -> Done (size)
+//
+// A Done with a non-zero status carries the complete error text, naming the
+// file. `path` in a Write only names the file in messages: the service
+// encodes into the output memfd and never writes a file itself.
+namespace KEPImageProtocol {
+
+enum class Op : std::uint32_t { Hello = 1, Probe, Read, Write, Header, Go, Cancel, Done };
+
+struct Message {
+  Op op = Op::Done;
+  std::int32_t status = 0;
+  std::int32_t width = 0, height = 0, channels = 0;
+  std::uint64_t size = 0;
+  double seconds = 0;  // base time allowance of a request
+  std::string path, type, text;
+};
+
+// Largest packet: a path of PATH_MAX, a type and an error text fit easily.
+inline constexpr std::size_t kMaxPacket = 16384;
+inline constexpr int kMaxFds = 2;
+
+// Memory a request may use in the service beyond the pixels of its image.
+inline constexpr std::uint64_t kHeadroom = std::uint64_t{1} << 30;
+
+// Seconds a request may take: `base` for a small image, growing with the
+// pixel count: twice as long for a 3840 x 2160 frame, 33 times for the
+// largest images (2^28 pixels).
+double Allowance(double base, std::int64_t pixels);
+
+// Sends one message with up to kMaxFds descriptors; false when the peer is
+// gone (no SIGPIPE is raised).
+bool Send(int socket, const Message& message, std::span<const int> fds = {});
+
+enum class Received { Message, Closed, Malformed };
+// Receives one message (blocking). Descriptors that came with it are put in
+// `fds`, close-on-exec; the caller owns them.
+Received Receive(int socket, Message& message, std::vector<int>& fds);
+
+// A new memfd of `size` bytes, close-on-exec, that allows seals; -1 on
+// failure with errno set.
+int CreateMemfd(const char* name, std::uint64_t size);
+
+}  // namespace KEPImageProtocol
