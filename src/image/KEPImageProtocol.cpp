@@ -1,18 +1,21 @@
 #include "image/KEPImageProtocol.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace KEPImageProtocol {
 namespace {
 
 struct Wire {
-  std::uint32_t op;
+  std::uint32_t op, serial;
   std::int32_t status, width, height, channels;
   std::uint32_t lengths[3];
   std::uint64_t size;
@@ -28,6 +31,7 @@ double Allowance(double base, std::int64_t pixels) {
 bool Send(int socket, const Message& message, std::span<const int> fds) {
   const std::string* texts[3] = {&message.path, &message.type, &message.text};
   Wire wire{static_cast<std::uint32_t>(message.op),
+            message.serial,
             message.status,
             message.width,
             message.height,
@@ -107,6 +111,7 @@ Received Receive(int socket, Message& message, std::vector<int>& fds) {
       wire.op > static_cast<std::uint32_t>(Op::Done))
     return Received::Malformed;
   message.op = static_cast<Op>(wire.op);
+  message.serial = wire.serial;
   message.status = wire.status;
   message.width = wire.width;
   message.height = wire.height;
@@ -114,6 +119,21 @@ Received Receive(int socket, Message& message, std::vector<int>& fds) {
   message.size = wire.size;
   message.seconds = wire.seconds;
   return Received::Message;
+}
+
+std::string DescribeEnd(int status) {
+  char why[160];
+  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU)
+    std::snprintf(why, sizeof why, "the image service used up its processor time");
+  else if (WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ)
+    std::snprintf(why, sizeof why, "the image service produced too large a file");
+  else if (WIFSIGNALED(status))
+    std::snprintf(why, sizeof why, "the image service crashed on it (%s)",
+                  strsignal(WTERMSIG(status)));
+  else
+    std::snprintf(why, sizeof why, "the image service ended unexpectedly (status %d)",
+                  WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+  return why;
 }
 
 int CreateMemfd(const char* name, std::uint64_t size) {

@@ -134,7 +134,11 @@ bool KEPImageService::Ensure(std::string& why) {
     sigaddset(&defaults, signal);
   posix_spawnattr_setsigmask(&attributes, &none);
   posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  // A group of its own, so that a service stopped for taking too long goes
+  // with the child working for it.
+  posix_spawnattr_setpgroup(&attributes, 0);
+  posix_spawnattr_setflags(&attributes,
+                           POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
   pid_t pid = 0;
   const int error = ::posix_spawn(&pid, program.c_str(), &actions, &attributes, argv, environ);
   posix_spawn_file_actions_destroy(&actions);
@@ -150,7 +154,7 @@ bool KEPImageService::Ensure(std::string& why) {
   KEP_TRACE(6, "(KEPImageService::Ensure) started '%s' as %d", program.c_str(), pid);
 
   Exchange hello;
-  const Outcome outcome = Await(hello, kStartSeconds);
+  const Outcome outcome = Await(hello, kStartSeconds, 0);
   CloseAll(hello.fds);
   if (outcome != Outcome::Answer || hello.answer.op != Op::Hello) {
     why = Stop(outcome == Outcome::Answer ? Outcome::Malformed : outcome, kStartSeconds);
@@ -164,18 +168,27 @@ bool KEPImageService::Ensure(std::string& why) {
 bool KEPImageService::Submit(const Message& request, std::span<const int> fds, std::string& why) {
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (!Ensure(why)) return false;
-    // A service that died while idle (killed, or ended after using too
-    // much memory) has hung up: it is replaced before the request goes.
-    pollfd state{_socket, POLLIN, 0};
-    const bool hungUp = ::poll(&state, 1, 0) > 0 && (state.revents & (POLLHUP | POLLERR));
-    if (!hungUp && KEPImageProtocol::Send(_socket, request, fds)) return true;
+    // The service says at once that it took the request. One that died
+    // while idle (killed, or out of memory) never does: the request goes
+    // again to a new one, since no file had a part in that death.
+    Exchange taken;
+    if (KEPImageProtocol::Send(_socket, request, fds)) {
+      const Outcome outcome = Await(taken, kStartSeconds, request.serial);
+      CloseAll(taken.fds);
+      if (outcome == Outcome::Answer && taken.answer.op == Op::Taken) return true;
+      if (outcome != Outcome::Ended) {
+        why = Stop(outcome == Outcome::Answer ? Outcome::Malformed : outcome, kStartSeconds);
+        return false;
+      }
+    }
     Stop(Outcome::Ended, 0);
   }
   why = "the image service does not take requests";
   return false;
 }
 
-KEPImageService::Outcome KEPImageService::Await(Exchange& exchange, double seconds) {
+KEPImageService::Outcome KEPImageService::Await(Exchange& exchange, double seconds,
+                                                std::uint32_t serial) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   for (;;) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -189,7 +202,9 @@ KEPImageService::Outcome KEPImageService::Await(Exchange& exchange, double secon
     if (ready < 0) return Outcome::Ended;
     switch (KEPImageProtocol::Receive(_socket, exchange.answer, exchange.fds)) {
       case KEPImageProtocol::Received::Message:
-        return Outcome::Answer;
+        if (exchange.answer.serial == serial) return Outcome::Answer;
+        CloseAll(exchange.fds);
+        continue;
       case KEPImageProtocol::Received::Closed:
         return Outcome::Ended;
       case KEPImageProtocol::Received::Malformed:
@@ -203,7 +218,7 @@ std::string KEPImageService::Stop(Outcome outcome, double seconds) {
   _socket = -1;
   const pid_t pid = std::exchange(_pid, 0);
   if (pid <= 0) return "the image service ended";
-  if (outcome != Outcome::Ended) ::kill(pid, SIGKILL);
+  if (outcome != Outcome::Ended) ::kill(-pid, SIGKILL);
   // A service that closed its socket is ending; one that is slow to end is
   // ended.
   int status = 0;
@@ -211,35 +226,36 @@ std::string KEPImageService::Stop(Outcome outcome, double seconds) {
   for (int i = 0; i < 200 && (reaped = ::waitpid(pid, &status, WNOHANG)) == 0; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   if (reaped == 0) {
-    ::kill(pid, SIGKILL);
+    ::kill(-pid, SIGKILL);
     reaped = ::waitpid(pid, &status, 0);
   }
   KEP_TRACE(6, "(KEPImageService::Stop) service %d ended, status 0x%x", pid, status);
 
   char why[200];
-  if (outcome == Outcome::TimedOut) {
-    std::snprintf(why, sizeof why, "the image service took more than %.0f s and was stopped",
-                  std::ceil(seconds));
-  } else if (outcome == Outcome::Malformed) {
+  if (outcome == Outcome::TimedOut)
+    std::snprintf(why, sizeof why, "the image service took more than %.3g s and was stopped",
+                  seconds);
+  else if (outcome == Outcome::Malformed)
     std::snprintf(why, sizeof why, "the image service gave a wrong answer and was stopped");
-  } else if (reaped <= 0) {
+  else if (reaped <= 0)
     std::snprintf(why, sizeof why, "the image service ended unexpectedly");
-  } else if (WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU) {
-    std::snprintf(why, sizeof why, "the image service used up its processor time");
-  } else if (WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) {
-    std::snprintf(why, sizeof why, "the image service produced too large a file");
-  } else if (WIFSIGNALED(status)) {
-    std::snprintf(why, sizeof why, "the image service crashed on it (%s)",
-                  strsignal(WTERMSIG(status)));
-  } else {
-    std::snprintf(why, sizeof why, "the image service ended unexpectedly (status %d)",
-                  WEXITSTATUS(status));
-  }
+  else
+    return KEPImageProtocol::DescribeEnd(status);
   return why;
 }
 
-bool KEPImageService::Answer(Exchange& exchange, double seconds, std::string& why) {
-  const Outcome outcome = Await(exchange, seconds);
+KEPImageProtocol::Message KEPImageService::NewRequest(Op op) {
+  Message request;
+  request.op = op;
+  request.serial = ++_serial;
+  if (request.serial == 0) request.serial = ++_serial;  // 0 is the hello's
+  request.seconds = BaseSeconds();
+  return request;
+}
+
+bool KEPImageService::Answer(Exchange& exchange, double seconds, std::uint32_t serial,
+                             std::string& why) {
+  const Outcome outcome = Await(exchange, seconds, serial);
   if (outcome == Outcome::Answer) return true;
   CloseAll(exchange.fds);
   why = Stop(outcome, seconds);
@@ -249,14 +265,13 @@ bool KEPImageService::Answer(Exchange& exchange, double seconds, std::string& wh
 int KEPImageService::Probe(const std::string& path, const std::string& library, int& width,
                            int& height, int& channels, std::string& format, char* errtext) {
   std::lock_guard lock(_mutex);
-  Message request;
-  request.op = Op::Probe;
+  Message request = NewRequest(Op::Probe);
   request.path = path;
   request.type = library;
-  request.seconds = BaseSeconds();
   std::string why;
   Exchange exchange;
-  if (!Submit(request, {}, why) || !Answer(exchange, request.seconds, why)) {
+  if (!Submit(request, {}, why) ||
+      !Answer(exchange, KEPImageProtocol::kOpenFactor * request.seconds, request.serial, why)) {
     Fail(errtext, "read", path, why);
     return 1;
   }
@@ -277,14 +292,13 @@ int KEPImageService::Read(const std::string& path, const std::string& library,
                           KEPPixelBuffer& pixels, int& width, int& height, char* errtext,
                           const Admit& admit) {
   std::lock_guard lock(_mutex);
-  Message request;
-  request.op = Op::Read;
+  Message request = NewRequest(Op::Read);
   request.path = path;
   request.type = library;
-  request.seconds = BaseSeconds();
   std::string why;
   Exchange exchange;
-  if (!Submit(request, {}, why) || !Answer(exchange, request.seconds, why)) {
+  if (!Submit(request, {}, why) ||
+      !Answer(exchange, KEPImageProtocol::kOpenFactor * request.seconds, request.serial, why)) {
     Fail(errtext, "read", path, why);
     return 1;
   }
@@ -296,6 +310,7 @@ int KEPImageService::Read(const std::string& path, const std::string& library,
     refused = admit ? admit(w, h, errtext) : 0;
     Message go;
     go.op = refused ? Op::Cancel : Op::Go;
+    go.serial = request.serial;
     if (!KEPImageProtocol::Send(_socket, go)) {
       Fail(errtext, "read", path, Stop(Outcome::Ended, 0));
       return 1;
@@ -303,7 +318,7 @@ int KEPImageService::Read(const std::string& path, const std::string& library,
     CloseAll(exchange.fds);
     exchange = {};
     const double seconds = KEPImageProtocol::Allowance(request.seconds, pixelCount);
-    if (!Answer(exchange, seconds, why)) {
+    if (!Answer(exchange, seconds, request.serial, why)) {
       if (!refused) Fail(errtext, "read", path, why);
       return refused ? refused : 1;
     }
@@ -377,14 +392,12 @@ int KEPImageService::Encode(const std::string& name, const std::string& library,
     Fail(errtext, "write", name, std::strerror(errno));
     return 1;
   }
-  Message request;
-  request.op = Op::Write;
+  Message request = NewRequest(Op::Write);
   request.path = name;
   request.type = library;
   request.text = extension;
   request.width = width;
   request.height = height;
-  request.seconds = BaseSeconds();
   const int fds[] = {source, output};
   std::string why;
   Exchange exchange;
@@ -392,7 +405,7 @@ int KEPImageService::Encode(const std::string& name, const std::string& library,
   ::close(source);
   const double seconds =
       KEPImageProtocol::Allowance(request.seconds, static_cast<std::int64_t>(width) * height);
-  if (!sent || !Answer(exchange, seconds, why)) {
+  if (!sent || !Answer(exchange, seconds, request.serial, why)) {
     ::close(output);
     Fail(errtext, "write", name, why);
     return 1;

@@ -70,16 +70,20 @@ class KEPImageService {
   // Sends a request, restarting the service once when it turns out to have
   // died since the last request.
   bool Submit(const KEPImageProtocol::Message& request, std::span<const int> fds, std::string& why);
-  // Waits at most `seconds` for the next message.
-  Outcome Await(Exchange& exchange, double seconds);
+  // Waits at most `seconds` for the next message about request `serial`;
+  // others are left overs and dropped.
+  Outcome Await(Exchange& exchange, double seconds, std::uint32_t serial);
   // Ends the service (killing it if need be) and says how it ended.
   std::string Stop(Outcome outcome, double seconds);
   // Waits for one message and turns every way of not getting one into `why`.
-  bool Answer(Exchange& exchange, double seconds, std::string& why);
+  bool Answer(Exchange& exchange, double seconds, std::uint32_t serial, std::string& why);
+  // A request message with the next serial.
+  KEPImageProtocol::Message NewRequest(KEPImageProtocol::Op op);
 
   mutable std::mutex _mutex;
   int _socket = -1;
   pid_t _pid = 0;
   std::map<std::string, int> _reported;
   std::uint64_t _generation = 0;
+  std::uint32_t _serial = 0;
 };

@@ -128,17 +128,49 @@ int EncodeWithQt(const std::string& output, const std::string& name, const std::
                     errtext);
 }
 
+// The reader of the file's type; when that fails, the readers of the
+// workbench's other types that recognise the file by its content (a PNG
+// named .jpg opens). The library's own fallback would also try the readers
+// of every other type it knows, video and camera formats among them: a
+// larger target for a hostile file, and seconds spent on each tiny one.
+std::unique_ptr<OIIO::ImageInput> OpenInput(const std::string& path, const std::string& library,
+                                            std::string& error) {
+  // Alpha is kept as stored: the record's pixels are not premultiplied.
+  OIIO::ImageSpec config, spec;
+  config.attribute("oiio:UnassociatedAlpha", 1);
+  auto input = OIIO::ImageInput::create(library);
+  if (input && input->open(path, spec, config)) return input;
+  error = input ? input->geterror() : OIIO::geterror();
+  std::vector<std::string> tried = {library, kQt};
+  for (const KEPImageTypes::Entry& e : KEPImageTypes::kTable) {
+    if (Contains(tried, e.library)) continue;
+    tried.push_back(e.library);
+    auto other = OIIO::ImageInput::create(e.library);
+    if (other && other->valid_file(path) && other->open(path, spec, config)) return other;
+  }
+  OIIO::geterror();  // what the other readers said is not the file's error
+  if (error.empty()) error = "not a readable image file";
+  return nullptr;
+}
+
 }  // namespace
 
-void Initialise() {
-  const int threads = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+void StartThreads(std::int64_t pixels) {
+  const int threads =
+      pixels < (1 << 20)
+          ? 1
+          : static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
   OIIO::attribute("threads", threads);
   OIIO::attribute("exr_threads", threads);
+}
+
+void Initialise() {
   // The library's own guards, below ours where ours are known to suffice:
   // the reader decodes every channel of a scanline even when four are asked
   // for, and a float picture of the largest size is 4 GiB.
   OIIO::attribute("limits:channels", 64);
   OIIO::attribute("limits:imagesize_MB", 4096);
+  OIIO::attribute("try_all_readers", 0);
 }
 
 std::string ReportTypes() {
@@ -209,12 +241,10 @@ int Decoder::Open(const std::string& path, const std::string& library, char* err
     _format = "xpm";
     return 0;
   }
-  // Alpha is kept as stored: the record's pixels are not premultiplied.
-  OIIO::ImageSpec config;
-  config.attribute("oiio:UnassociatedAlpha", 1);
-  _library->input = OIIO::ImageInput::open(path, &config);
+  std::string error;
+  _library->input = OpenInput(path, library, error);
   if (!_library->input) {
-    Fail(errtext, "Can't read image file '%s': %s", path, OneLine(OIIO::geterror()));
+    Fail(errtext, "Can't read image file '%s': %s", path, OneLine(error));
     return 1;
   }
   const OIIO::ImageSpec& spec = _library->input->spec();

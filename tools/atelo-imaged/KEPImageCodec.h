@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -9,8 +10,13 @@
 // naming the file, in buffers of KEP_ERRMSG_SIZE bytes.
 namespace KEPImageCodec {
 
-// Sets the libraries up: their thread counts and their own size limits.
+// Sets the libraries up: their own size limits and which readers they try.
+// No thread is started: the process forks a child for each file.
 void Initialise();
+// Gives the libraries their threads, in the child that handles a file: one
+// for a small picture (threads cost more than they save there), up to eight
+// for a large one.
+void StartThreads(std::int64_t pixels);
 
 // "ext=flags;..." for every type of the workbench's table, with the flags
 // (KEPAtelImaFormat READABLE / WRITABLE) the libraries here allow.

@@ -6,8 +6,10 @@
 #include <malloc.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -28,9 +30,8 @@ namespace {
 using KEPImageProtocol::Message;
 using KEPImageProtocol::Op;
 
-// A service that has grown this far past its baseline (memory the libraries
-// kept) ends after answering, and the next request starts a fresh one.
-constexpr std::uint64_t kMaxDrift = std::uint64_t{256} << 20;
+// The serial of the request being handled, repeated in every answer.
+std::uint32_t serial = 0;
 
 struct Request {
   Message message;
@@ -45,6 +46,7 @@ Message Done(int status, const char* text) {
   done.op = Op::Done;
   done.status = status;
   done.text = status ? text : "";
+  done.serial = serial;
   return done;
 }
 
@@ -62,7 +64,7 @@ struct Mapping {
   unsigned char* Bytes() const { return static_cast<unsigned char*>(address); }
 };
 
-void Probe(int socket, const Message& request) {
+bool Probe(int socket, const Message& request) {
   char errtext[KEP_ERRMSG_SIZE] = {0};
   KEPImageCodec::Decoder decoder;
   Message done = Done(decoder.Open(request.path, request.type, errtext), errtext);
@@ -70,7 +72,7 @@ void Probe(int socket, const Message& request) {
   done.height = decoder.Height();
   done.channels = decoder.Channels();
   if (done.status == 0) done.text = decoder.FormatName();
-  KEPImageProtocol::Send(socket, done);
+  return KEPImageProtocol::Send(socket, done);
 }
 
 // Header first; the pixels only when the workbench says Go.
@@ -81,6 +83,7 @@ bool Read(int socket, const Message& request) {
     return KEPImageProtocol::Send(socket, Done(status, errtext));
   Message header;
   header.op = Op::Header;
+  header.serial = serial;
   header.width = decoder.Width();
   header.height = decoder.Height();
   if (!KEPImageProtocol::Send(socket, header)) return false;
@@ -88,11 +91,12 @@ bool Read(int socket, const Message& request) {
   if (KEPImageProtocol::Receive(socket, answer.message, answer.fds) !=
       KEPImageProtocol::Received::Message)
     return false;
-  if (answer.message.op != Op::Go)
+  if (answer.message.op != Op::Go || answer.message.serial != serial)
     return KEPImageProtocol::Send(socket, Done(3, "the workbench refused the image"));
 
   const std::size_t bytes = KEPImagePixels::BufferSize(decoder.Width(), decoder.Height());
   const std::int64_t pixels = static_cast<std::int64_t>(decoder.Width()) * decoder.Height();
+  KEPImageCodec::StartThreads(pixels);
   KEPServiceLimits::AllowMemory(bytes);
   KEPServiceLimits::AllowProcessorTime(KEPImageProtocol::Allowance(request.seconds, pixels));
   const int fd = KEPImageProtocol::CreateMemfd("atelo-pixels", bytes);
@@ -127,6 +131,7 @@ bool Write(int socket, const Request& request) {
     return KEPImageProtocol::Send(socket, Done(1, errtext));
   }
   KEPServiceLimits::AllowMemory(bytes);
+  KEPImageCodec::StartThreads(static_cast<std::int64_t>(m.width) * m.height);
   KEPServiceLimits::AllowProcessorTime(
       KEPImageProtocol::Allowance(m.seconds, static_cast<std::int64_t>(m.width) * m.height));
   // No type stores a picture in much more than four floats a pixel.
@@ -142,7 +147,7 @@ bool Write(int socket, const Request& request) {
 }
 
 // What a library threw, as the answer to the request it was in.
-void Refuse(int socket, const Request& request, const char* what, bool memory) {
+bool Refuse(int socket, const Request& request, const char* what, bool memory) {
   char errtext[KEP_ERRMSG_SIZE] = {0};
   const char* verb = request.message.op == Op::Write ? "write" : "read";
   if (memory)
@@ -151,7 +156,27 @@ void Refuse(int socket, const Request& request, const char* what, bool memory) {
   else
     KEPFormatError(errtext, "Can't %s image file '%s': %s", verb, request.message.path.c_str(),
                    what);
-  KEPImageProtocol::Send(socket, Done(1, errtext));
+  return KEPImageProtocol::Send(socket, Done(1, errtext));
+}
+
+// One request, in the child made for it; true once it is answered.
+bool Handle(int socket, const Request& request) {
+  KEPServiceLimits::AllowMemory(0);
+  KEPServiceLimits::AllowProcessorTime(KEPImageProtocol::kOpenFactor * request.message.seconds);
+  try {
+    switch (request.message.op) {
+      case Op::Probe:
+        return Probe(socket, request.message);
+      case Op::Read:
+        return Read(socket, request.message);
+      default:
+        return Write(socket, request);
+    }
+  } catch (const std::bad_alloc&) {
+    return Refuse(socket, request, "", true);
+  } catch (const std::exception& e) {
+    return Refuse(socket, request, e.what(), false);
+  }
 }
 
 }  // namespace
@@ -180,35 +205,43 @@ int main(int argc, char** argv) {
   KEPServiceLimits::TakeBaseline();
   if (!KEPImageProtocol::Send(socket, hello)) return 0;
 
+  // This process only takes requests: each is handled by a child forked for
+  // it, with the libraries already loaded, so that a file that corrupts the
+  // memory of a library (without ending it) cannot harm the next file, and
+  // a crash costs a fork instead of a new service.
   for (;;) {
     Request request;
     const auto received = KEPImageProtocol::Receive(socket, request.message, request.fds);
     if (received == KEPImageProtocol::Received::Closed) return 0;
     if (received == KEPImageProtocol::Received::Malformed) return 1;
-    KEPServiceLimits::AllowMemory(0);
-    KEPServiceLimits::AllowProcessorTime(request.message.seconds);
-    bool alive = true;
-    try {
-      switch (request.message.op) {
-        case Op::Probe:
-          Probe(socket, request.message);
-          break;
-        case Op::Read:
-          alive = Read(socket, request.message);
-          break;
-        case Op::Write:
-          alive = Write(socket, request);
-          break;
-        default:
-          return 1;
-      }
-    } catch (const std::bad_alloc&) {
-      Refuse(socket, request, "", true);
-    } catch (const std::exception& e) {
-      Refuse(socket, request, e.what(), false);
+    const Op op = request.message.op;
+    // A Go or Cancel for a child that had died before reading it.
+    if (op == Op::Go || op == Op::Cancel) continue;
+    if (op != Op::Probe && op != Op::Read && op != Op::Write) return 1;
+    serial = request.message.serial;
+    Message taken;
+    taken.op = Op::Taken;
+    taken.serial = serial;
+    if (!KEPImageProtocol::Send(socket, taken)) return 0;
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+      ::_exit(Handle(socket, request) ? 0 : 3);
     }
-    if (!alive) return 0;
-    ::malloc_trim(0);
-    if (KEPServiceLimits::AddressSpace() > KEPServiceLimits::Baseline() + kMaxDrift) return 0;
+    int status = 0;
+    if (child < 0) {
+      status = W_EXITCODE(3, 0);
+    } else {
+      while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+      }
+    }
+    // Only a child that answered ends with 0; for any other the answer is
+    // how it ended.
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) continue;
+    char errtext[KEP_ERRMSG_SIZE] = {0};
+    KEPFormatError(errtext, "Can't %s image file '%s': %s", op == Op::Write ? "write" : "read",
+                   request.message.path.c_str(),
+                   child < 0 ? "no process for it" : KEPImageProtocol::DescribeEnd(status).c_str());
+    if (!KEPImageProtocol::Send(socket, Done(1, errtext))) return 0;
   }
 }
