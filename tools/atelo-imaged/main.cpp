@@ -16,6 +16,7 @@
 #include <cstring>
 #include <exception>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -174,6 +175,8 @@ bool Handle(int socket, const Request& request) {
     }
   } catch (const std::bad_alloc&) {
     return Refuse(socket, request, "", true);
+  } catch (const std::length_error&) {
+    return Refuse(socket, request, "the file claims an impossible size", false);
   } catch (const std::exception& e) {
     return Refuse(socket, request, e.what(), false);
   }
