@@ -46,9 +46,10 @@ Table& Known() {
 // Takes the service's report in, when there is a new one.
 Table& Refreshed() {
   Table& table = Known();
-  std::uint64_t generation = 0;
-  const std::map<std::string, int> reported = KEPImageService::Instance().Reported(&generation);
   std::lock_guard lock(table.mutex);
+  std::uint64_t generation = 0;
+  const std::map<std::string, int> reported =
+      KEPImageService::Instance().Reported(&generation, table.generation);
   if (generation != table.generation) {
     for (Type& type : table.types) {
       auto found = reported.find(type.extension);

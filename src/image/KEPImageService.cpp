@@ -62,6 +62,14 @@ std::map<std::string, int> ParseTypes(const std::string& text) {
   return types;
 }
 
+// Set while this thread is inside a request.
+thread_local bool inRequest = false;
+
+struct RequestScope {
+  RequestScope() { inRequest = true; }
+  ~RequestScope() { inRequest = false; }
+};
+
 void Fail(char* errtext, const char* verb, const std::string& path, const std::string& why) {
   if (errtext)
     KEPFormatError(errtext, "Can't %s image file '%s': %s", verb, path.c_str(), why.c_str());
@@ -94,10 +102,11 @@ pid_t KEPImageService::Pid() const {
   return _pid;
 }
 
-std::map<std::string, int> KEPImageService::Reported(std::uint64_t* generation) const {
-  std::lock_guard lock(_mutex);
+std::map<std::string, int> KEPImageService::Reported(std::uint64_t* generation,
+                                                     std::uint64_t since) const {
+  std::lock_guard lock(_reportMutex);
   if (generation) *generation = _generation;
-  return _reported;
+  return since == _generation ? std::map<std::string, int>{} : _reported;
 }
 
 bool KEPImageService::Ensure(std::string& why) {
@@ -160,6 +169,7 @@ bool KEPImageService::Ensure(std::string& why) {
     why = Stop(outcome == Outcome::Answer ? Outcome::Malformed : outcome, kStartSeconds);
     return false;
   }
+  std::lock_guard lock(_reportMutex);
   _reported = ParseTypes(hello.answer.text);
   ++_generation;
   return true;
@@ -264,7 +274,12 @@ bool KEPImageService::Answer(Exchange& exchange, double seconds, std::uint32_t s
 
 int KEPImageService::Probe(const std::string& path, const std::string& library, int& width,
                            int& height, int& channels, std::string& format, char* errtext) {
+  if (inRequest) {
+    Fail(errtext, "read", path, "the image service is busy with another file");
+    return 1;
+  }
   std::lock_guard lock(_mutex);
+  RequestScope scope;
   Message request = NewRequest(Op::Probe);
   request.path = path;
   request.type = library;
@@ -291,7 +306,12 @@ int KEPImageService::Probe(const std::string& path, const std::string& library, 
 int KEPImageService::Read(const std::string& path, const std::string& library,
                           KEPPixelBuffer& pixels, int& width, int& height, char* errtext,
                           const Admit& admit) {
+  if (inRequest) {
+    Fail(errtext, "read", path, "the image service is busy with another file");
+    return 1;
+  }
   std::lock_guard lock(_mutex);
+  RequestScope scope;
   Message request = NewRequest(Op::Read);
   request.path = path;
   request.type = library;
@@ -363,7 +383,12 @@ int KEPImageService::Read(const std::string& path, const std::string& library,
 int KEPImageService::Encode(const std::string& name, const std::string& library,
                             const std::string& extension, const unsigned char* pixels, int width,
                             int height, int& encoded, char* errtext) {
+  if (inRequest) {
+    Fail(errtext, "write", name, "the image service is busy with another file");
+    return 1;
+  }
   std::lock_guard lock(_mutex);
+  RequestScope scope;
   const std::uint64_t bytes = static_cast<std::uint64_t>(width) * height * 4;
   int source = KEPImageProtocol::CreateMemfd("atelo-save", bytes);
   if (source < 0) {

@@ -22,7 +22,8 @@
 // KEPImageProtocol::Allowance).
 //
 // Calls block until the answer arrives; they are serialised, so that any
-// thread may make them. Every failure returns non-zero with `errtext`
+// thread may make them. A call made from inside another (from an Admit
+// function) fails rather than waiting for itself. Every failure returns non-zero with `errtext`
 // (KEP_ERRMSG_SIZE bytes, may be null) naming the file.
 class KEPImageService {
  public:
@@ -47,8 +48,9 @@ class KEPImageService {
 
   // The flags (KEPAtelImaFormat READABLE / WRITABLE) the service reported
   // for each extension, empty until it first ran; `generation` grows with
-  // every report.
-  std::map<std::string, int> Reported(std::uint64_t* generation = nullptr) const;
+  // every report, and `since` spares the copy when it has not grown.
+  std::map<std::string, int> Reported(std::uint64_t* generation = nullptr,
+                                      std::uint64_t since = ~std::uint64_t{0}) const;
 
   // The service's process id, 0 while none runs.
   pid_t Pid() const;
@@ -80,7 +82,9 @@ class KEPImageService {
   // A request message with the next serial.
   KEPImageProtocol::Message NewRequest(KEPImageProtocol::Op op);
 
-  mutable std::mutex _mutex;
+  // One request at a time; the report has its own lock, so that a type can
+  // be looked up while a request waits.
+  mutable std::mutex _mutex, _reportMutex;
   int _socket = -1;
   pid_t _pid = 0;
   std::map<std::string, int> _reported;
