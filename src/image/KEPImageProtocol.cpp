@@ -123,7 +123,9 @@ Received Receive(int socket, Message& message, std::vector<int>& fds) {
 
 std::string DescribeEnd(int status) {
   char why[160];
-  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU)
+  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM)
+    std::snprintf(why, sizeof why, "the image service took too long on it and was stopped");
+  else if (WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU)
     std::snprintf(why, sizeof why, "the image service used up its processor time");
   else if (WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ)
     std::snprintf(why, sizeof why, "the image service produced too large a file");

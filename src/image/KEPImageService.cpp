@@ -30,6 +30,9 @@ using KEPImageProtocol::Op;
 
 // A service that has not said hello by then is not going to.
 constexpr double kStartSeconds = 30;
+// The service stops a request that takes longer than its allowance itself;
+// the workbench stops the whole service only when it is that much later.
+constexpr double kGraceSeconds = 5;
 constexpr int kServiceFd = 3;
 
 double BaseSeconds() {
@@ -139,7 +142,7 @@ bool KEPImageService::Ensure(std::string& why) {
   sigset_t none, defaults;
   sigemptyset(&none);
   sigemptyset(&defaults);
-  for (int signal : {SIGPIPE, SIGXCPU, SIGXFSZ, SIGSEGV, SIGBUS, SIGABRT})
+  for (int signal : {SIGPIPE, SIGALRM, SIGXCPU, SIGXFSZ, SIGSEGV, SIGBUS, SIGABRT})
     sigaddset(&defaults, signal);
   posix_spawnattr_setsigmask(&attributes, &none);
   posix_spawnattr_setsigdefault(&attributes, &defaults);
@@ -183,11 +186,12 @@ bool KEPImageService::Submit(const Message& request, std::span<const int> fds, s
     // again to a new one, since no file had a part in that death.
     Exchange taken;
     if (KEPImageProtocol::Send(_socket, request, fds)) {
-      const Outcome outcome = Await(taken, kStartSeconds, request.serial);
+      const double seconds = request.seconds + kGraceSeconds;
+      const Outcome outcome = Await(taken, seconds, request.serial);
       CloseAll(taken.fds);
       if (outcome == Outcome::Answer && taken.answer.op == Op::Taken) return true;
       if (outcome != Outcome::Ended) {
-        why = Stop(outcome == Outcome::Answer ? Outcome::Malformed : outcome, kStartSeconds);
+        why = Stop(outcome == Outcome::Answer ? Outcome::Malformed : outcome, seconds);
         return false;
       }
     }
@@ -265,10 +269,10 @@ KEPImageProtocol::Message KEPImageService::NewRequest(Op op) {
 
 bool KEPImageService::Answer(Exchange& exchange, double seconds, std::uint32_t serial,
                              std::string& why) {
-  const Outcome outcome = Await(exchange, seconds, serial);
+  const Outcome outcome = Await(exchange, seconds + kGraceSeconds, serial);
   if (outcome == Outcome::Answer) return true;
   CloseAll(exchange.fds);
-  why = Stop(outcome, seconds);
+  why = Stop(outcome, seconds + kGraceSeconds);
   return false;
 }
 

@@ -87,7 +87,8 @@ struct Result {
   std::string error;
 };
 
-Result ReadOnce(const std::string& path, const std::string& extension, bool probe) {
+Result ReadOnce(const std::string& path, const std::string& extension, bool probe,
+                std::int64_t maxPixels = kMaxFuzzPixels) {
   char errtext[KEP_ERRMSG_SIZE] = {0};
   int width = 0, height = 0;
   if (probe) {
@@ -95,8 +96,8 @@ Result ReadOnce(const std::string& path, const std::string& extension, bool prob
     return {status, errtext};
   }
   KEPPixelBuffer pixels;
-  auto admit = [](int w, int h, char* text) {
-    if (static_cast<std::int64_t>(w) * h <= kMaxFuzzPixels) return 0;
+  auto admit = [maxPixels](int w, int h, char* text) {
+    if (static_cast<std::int64_t>(w) * h <= maxPixels) return 0;
     KEPFormatError(text, "%d x %d is too large to decode while fuzzing", w, h);
     return 3;
   };
@@ -156,7 +157,7 @@ int Replay(const std::vector<std::string>& files) {
     }
     for (const fs::path& path : paths) {
       const auto start = std::chrono::steady_clock::now();
-      const Result r = ReadOnce(path.string(), Extension(path), false);
+      const Result r = ReadOnce(path.string(), Extension(path), false, KEPAtelIma::kMaxPixels);
       const double seconds =
           std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
       std::printf("%-10s %6.2f s  %s\n", Outcome(r.status, r.error).c_str(), seconds,

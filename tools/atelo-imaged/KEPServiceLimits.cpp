@@ -1,6 +1,7 @@
 #include "KEPServiceLimits.h"
 
 #include <sys/resource.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -65,7 +66,12 @@ void AllowMemory(std::uint64_t imageBytes) {
   SetSoft(RLIMIT_AS, baseline + imageBytes + KEPImageProtocol::kHeadroom);
 }
 
-void AllowProcessorTime(double seconds) {
+void AllowTime(double seconds) {
+  itimerval timer{};
+  timer.it_value.tv_sec = static_cast<time_t>(seconds);
+  timer.it_value.tv_usec = std::max<suseconds_t>(
+      1, static_cast<suseconds_t>((seconds - static_cast<double>(timer.it_value.tv_sec)) * 1e6));
+  ::setitimer(ITIMER_REAL, &timer, nullptr);
   rusage used;
   ::getrusage(RUSAGE_SELF, &used);
   const double spent = used.ru_utime.tv_sec + used.ru_stime.tv_sec +

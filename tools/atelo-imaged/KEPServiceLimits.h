@@ -5,7 +5,7 @@
 // The limits the image service lives under, so that no file can take more
 // than its share of the machine: no core dumps, an address space of the
 // service's own baseline plus the image being handled plus a fixed headroom,
-// a processor-time allowance per request, and a cap on what it writes.
+// a time allowance per request, and a cap on what it writes.
 namespace KEPServiceLimits {
 
 // Called first: a crash leaves no core file behind.
@@ -20,9 +20,9 @@ std::uint64_t AddressSpace();
 // Allows `imageBytes` (a mapping of pixels) plus the headroom beyond the
 // baseline.
 void AllowMemory(std::uint64_t imageBytes);
-// Allows `seconds` of wall-clock work more processor time, counting every
-// thread, from now on.
-void AllowProcessorTime(double seconds);
+// Allows `seconds` from now on: that much wall-clock time (SIGALRM ends
+// the process after it) and as much processor time for every thread.
+void AllowTime(double seconds);
 // Largest file the service may write (its output memory file).
 void AllowFileSize(std::uint64_t bytes);
 
