@@ -24,6 +24,7 @@
 #include "KEPServiceLimits.h"
 #include "image/KEPImagePixels.h"
 #include "image/KEPImageProtocol.h"
+#include "image/KEPImageTypes.h"
 #include "platform/KEPErrmsg.h"
 
 namespace {
@@ -129,7 +130,7 @@ bool Write(int socket, const Request& request) {
   const Message& m = request.message;
   char errtext[KEP_ERRMSG_SIZE] = {0};
   const std::size_t bytes = KEPImagePixels::BufferSize(m.width, m.height);
-  if (request.fds.size() != 2 || m.width <= 0 || m.height <= 0) {
+  if (request.fds.size() != 2 || !KEPImageTypes::SizeAllowed(m.width, m.height)) {
     KEPFormatError(errtext, "Can't write image file '%s': %s", m.path.c_str(), "bad request");
     return KEPImageProtocol::Send(socket, Done(1, errtext));
   }
