@@ -9,6 +9,7 @@
 #include "image/KEPImageFile.h"
 #include "image/KEPImageMemory.h"
 #include "image/KEPImagePixels.h"
+#include "image/KEPImageService.h"
 #include "platform/KEPClock.h"
 #include "platform/KEPErrmsg.h"
 #include "platform/KEPTrace.h"
@@ -193,6 +194,9 @@ int KEPAtelIma::AllocatePixels(int width, int height) {
   _width = width;
   _height = height;
   UpdateHeldBytes();
+  // A named image (a rendering, a new picture) is bound to be saved: the
+  // image service gets ready meanwhile instead of when it is asked.
+  if (!_name.empty()) KEPImageService::Instance().Prepare();
   return 0;
 }
 

@@ -112,8 +112,30 @@ std::map<std::string, int> KEPImageService::Reported(std::uint64_t* generation,
   return since == _generation ? std::map<std::string, int>{} : _reported;
 }
 
+void KEPImageService::Prepare() {
+  std::unique_lock lock(_mutex, std::try_to_lock);
+  std::string why;
+  if (lock.owns_lock() && !inRequest && _pid <= 0) Spawn(why);
+}
+
 bool KEPImageService::Ensure(std::string& why) {
-  if (_pid > 0) return true;
+  if (_pid <= 0 && !Spawn(why)) return false;
+  if (!_helloPending) return true;
+  _helloPending = false;
+  Exchange hello;
+  const Outcome outcome = Await(hello, kStartSeconds, 0);
+  CloseAll(hello.fds);
+  if (outcome != Outcome::Answer || hello.answer.op != Op::Hello) {
+    why = Stop(outcome == Outcome::Answer ? Outcome::Malformed : outcome, kStartSeconds);
+    return false;
+  }
+  std::lock_guard lock(_reportMutex);
+  _reported = ParseTypes(hello.answer.text);
+  ++_generation;
+  return true;
+}
+
+bool KEPImageService::Spawn(std::string& why) {
   int pair[2];
   if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0) {
     why = std::string("no socket for the image service: ") + std::strerror(errno);
@@ -163,18 +185,8 @@ bool KEPImageService::Ensure(std::string& why) {
   }
   _socket = pair[0];
   _pid = pid;
-  KEP_TRACE(6, "(KEPImageService::Ensure) started '%s' as %d", program.c_str(), pid);
-
-  Exchange hello;
-  const Outcome outcome = Await(hello, kStartSeconds, 0);
-  CloseAll(hello.fds);
-  if (outcome != Outcome::Answer || hello.answer.op != Op::Hello) {
-    why = Stop(outcome == Outcome::Answer ? Outcome::Malformed : outcome, kStartSeconds);
-    return false;
-  }
-  std::lock_guard lock(_reportMutex);
-  _reported = ParseTypes(hello.answer.text);
-  ++_generation;
+  _helloPending = true;
+  KEP_TRACE(6, "(KEPImageService::Spawn) started '%s' as %d", program.c_str(), pid);
   return true;
 }
 
@@ -228,6 +240,7 @@ KEPImageService::Outcome KEPImageService::Await(Exchange& exchange, double secon
 }
 
 std::string KEPImageService::Stop(Outcome outcome, double seconds) {
+  _helloPending = false;
   if (_socket >= 0) ::close(_socket);
   _socket = -1;
   const pid_t pid = std::exchange(_pid, 0);

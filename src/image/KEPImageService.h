@@ -52,6 +52,11 @@ class KEPImageService {
   std::map<std::string, int> Reported(std::uint64_t* generation = nullptr,
                                       std::uint64_t since = ~std::uint64_t{0}) const;
 
+  // Starts the service in the background when none runs, without waiting
+  // for it: called when an image is made that will likely be saved, so that
+  // the libraries are loaded by the time it is.
+  void Prepare();
+
   // The service's process id, 0 while none runs.
   pid_t Pid() const;
   // The program run as the service.
@@ -67,8 +72,11 @@ class KEPImageService {
     std::vector<int> fds;
   };
 
-  // Starts the service when none runs; false with `why` set when it cannot.
+  // Starts the service when none runs and waits for its hello; false with
+  // `why` set when it cannot.
   bool Ensure(std::string& why);
+  // Starts the service process without waiting for it.
+  bool Spawn(std::string& why);
   // Sends a request, restarting the service once when it turns out to have
   // died since the last request.
   bool Submit(const KEPImageProtocol::Message& request, std::span<const int> fds, std::string& why);
@@ -90,4 +98,5 @@ class KEPImageService {
   std::map<std::string, int> _reported;
   std::uint64_t _generation = 0;
   std::uint32_t _serial = 0;
+  bool _helloPending = false;
 };
