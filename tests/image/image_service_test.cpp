@@ -138,7 +138,7 @@ TEST(ImageService, AServiceThatDiedWhileIdleIsReplaced) {
   EXPECT_NE(KEPImageService::Instance().Pid(), first);
 }
 
-TEST(ImageService, ASlowServiceIsStoppedAtItsTimeOutAndAMissingOneIsAnError) {
+TEST(ImageService, TimeOutsAndAMissingServiceAreErrorsThatLoseNothing) {
   TempDir dir;
   const std::string big = Good(dir, "big.png", 3000, 2000);
   {
@@ -152,6 +152,21 @@ TEST(ImageService, ASlowServiceIsStoppedAtItsTimeOutAndAMissingOneIsAnError) {
     EXPECT_NE(stuck.error.find("took more than"), std::string::npos) << stuck.error;
   }
   ExpectReadable(big);
+
+  // A save the service does not finish leaves the old file and no other.
+  WriteWholeFile(dir.File("old.png"), "old contents");
+  KEPAtelIma image(dir.File("old.png").c_str(), KEPAtelIma::STATE_IN_MEMORY, 0);
+  ASSERT_EQ(image.AllocatePixels(2000, 2000), 0);
+  {
+    ScopedEnv quick("ATELO_IMAGED_TIMEOUT", "0.0001");
+    char errtext[KEP_ERRMSG_SIZE] = {0};
+    EXPECT_NE(image.SaveImage(0, errtext, 0), 0);
+    EXPECT_NE(std::string(errtext).find("Can't write image file '" + dir.File("old.png") + "'"),
+              std::string::npos)
+        << errtext;
+  }
+  EXPECT_EQ(ReadWholeFile(dir.File("old.png")), "old contents");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 2);
 
   KillService();
   {
