@@ -16,15 +16,17 @@
 // encoded in a separate program, atelo-imaged, so that a file that crashes,
 // hangs or exhausts an image library only costs that file. The service is
 // started on first need, next to the running program (or as named by
-// ATELO_IMAGED), and again after it died. It runs with limits on memory and
-// processor time and a wall-clock time-out: ATELO_IMAGED_TIMEOUT seconds
+// ATELO_IMAGED), and again after it died. Each file is handled in a process
+// of its own with limits on memory and time: ATELO_IMAGED_TIMEOUT seconds
 // (default 10) for a small image, more for a large one (see
-// KEPImageProtocol::Allowance).
+// KEPImageProtocol::Allowance); the workbench stops the whole service when
+// even that limit fails.
 //
 // Calls block until the answer arrives; they are serialised, so that any
 // thread may make them. A call made from inside another (from an Admit
-// function) fails rather than waiting for itself. Every failure returns non-zero with `errtext`
-// (KEP_ERRMSG_SIZE bytes, may be null) naming the file.
+// function) fails rather than waiting for itself. Every failure returns
+// non-zero with `errtext` (KEP_ERRMSG_SIZE bytes, may be null) naming the
+// file.
 class KEPImageService {
  public:
   static KEPImageService& Instance();
