@@ -69,7 +69,9 @@ std::string Outcome(int status, const std::string& error) {
     const std::size_t open = error.rfind('('), close = error.rfind(')');
     return "crash:" + (open < close ? error.substr(open + 1, close - open - 1) : "?");
   }
-  if (error.find("took more than") != std::string::npos) return "timeout";
+  if (error.find("took more than") != std::string::npos ||
+      error.find("took too long") != std::string::npos)
+    return "timeout";
   if (error.find("processor time") != std::string::npos) return "cpu";
   if (error.find("wrong answer") != std::string::npos) return "protocol";
   if (error.find("ended unexpectedly") != std::string::npos) return "ended";
