@@ -1,7 +1,5 @@
 #include "image/KEPAtelIma.h"
 
-#include <OpenImageIO/imagebuf.h>
-#include <OpenImageIO/imagebufalgo.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -11,6 +9,7 @@
 #include "image/KEPImageFile.h"
 #include "image/KEPImageMemory.h"
 #include "image/KEPImagePixels.h"
+#include "image/KEPImageService.h"
 #include "platform/KEPClock.h"
 #include "platform/KEPErrmsg.h"
 #include "platform/KEPTrace.h"
@@ -187,7 +186,7 @@ int KEPAtelIma::AllocatePixels(int width, int height) {
   const std::size_t bytes = KEPImagePixels::BufferSize(width, height);
   if (bytes > _pixels.capacity() && !KEPImageMemory::Reserve(bytes - _pixels.capacity())) return 3;
   try {
-    std::vector<unsigned char> pixels(bytes, 0);
+    KEPPixelBuffer pixels(std::vector<unsigned char>(bytes, 0));
     _pixels.swap(pixels);
   } catch (const std::bad_alloc&) {
     return 2;
@@ -195,6 +194,9 @@ int KEPAtelIma::AllocatePixels(int width, int height) {
   _width = width;
   _height = height;
   UpdateHeldBytes();
+  // A named image (a rendering, a new picture) is bound to be saved: the
+  // image service gets ready meanwhile instead of when it is asked.
+  if (!_name.empty()) KEPImageService::Instance().Prepare();
   return 0;
 }
 
@@ -213,7 +215,7 @@ std::size_t KEPAtelIma::GetMemorySize() const {
 void KEPAtelIma::PutPatch(int x, int y, int columns, int rows, const unsigned char* source,
                           int /*flag*/) {
   if (_pixels.empty()) return;
-  KEPImagePixels::PutPatch(_pixels, _width, _height, x, y, columns, rows, source);
+  KEPImagePixels::PutPatch(_pixels.Span(), _width, _height, x, y, columns, rows, source);
 }
 
 void KEPAtelIma::ReplacePixels(std::vector<unsigned char>&& pixels, const int* size, int /*flag*/) {
@@ -225,7 +227,7 @@ void KEPAtelIma::ReplacePixels(std::vector<unsigned char>&& pixels, const int* s
               height);
     return;
   }
-  _pixels = std::move(pixels);
+  _pixels = KEPPixelBuffer(std::move(pixels));
   _width = width;
   _height = height;
   UpdateHeldBytes();
@@ -239,22 +241,16 @@ int KEPAtelIma::Resample(int quality, int newWidth, int newHeight,
   } catch (const std::bad_alloc&) {
     return 2;
   }
-  if (quality <= 1) {
-    KEPImagePixels::ResampleBilinear(_pixels, _width, _height, out, newWidth, newHeight);
-    return 0;
-  }
-  // Row order does not matter to a separable filter, so the bottom-first
-  // buffers are wrapped as they are.
-  OIIO::ImageBuf source(OIIO::ImageSpec(_width, _height, 4, OIIO::TypeDesc::UINT8),
-                        const_cast<unsigned char*>(_pixels.data()));
-  OIIO::ImageBuf result(OIIO::ImageSpec(newWidth, newHeight, 4, OIIO::TypeDesc::UINT8), out.data());
-  const bool ok = OIIO::ImageBufAlgo::resize(result, source, "lanczos3");
-  return ok ? 0 : 3;
+  if (quality <= 1)
+    KEPImagePixels::ResampleBilinear(_pixels.Span(), _width, _height, out, newWidth, newHeight);
+  else
+    KEPImagePixels::ResampleLanczos3(_pixels.Span(), _width, _height, out, newWidth, newHeight);
+  return 0;
 }
 
 std::vector<unsigned char> KEPAtelIma::CopyRect(int x, int y, int width, int height) const {
   if (_pixels.empty()) return {};
-  return KEPImagePixels::CopyRect(_pixels, _width, _height, x, y, width, height);
+  return KEPImagePixels::CopyRect(_pixels.Span(), _width, _height, x, y, width, height);
 }
 
 // --- file ------------------------------------------------------------------
@@ -263,18 +259,23 @@ int KEPAtelIma::LoadPixels(int& width, int& height, char* errtext) {
   KEP_TRACE(6, "(KEPAtelIma::LoadPixels) '%s'", _name.c_str());
   const std::string type = UsableType(GetExtension(), false, errtext);
   if (type.empty()) return 1;
-  std::vector<unsigned char> pixels;
-  int w = 0, h = 0;
-  if (int status = KEPImageFile::Read(_name, type, pixels, w, h, errtext)) return status;
-  if (pixels.size() > _pixels.capacity() &&
-      !KEPImageMemory::Reserve(pixels.size() - _pixels.capacity())) {
-    KEPFormatError(
-        errtext,
-        "Not enough memory for image '%s' (%d x %d): close images or raise ATELO_MEMORY_MB",
-        _name.c_str(), w, h);
+  // The budget is asked once the size is known and before anything is
+  // decoded, so that a refused image costs no time.
+  auto admit = [this](int w, int h, char* text) {
+    const std::size_t bytes = KEPImagePixels::BufferSize(w, h);
+    if (bytes <= _pixels.capacity() || KEPImageMemory::Reserve(bytes - _pixels.capacity()))
+      return 0;
+    if (text)
+      KEPFormatError(
+          text, "Not enough memory for image '%s' (%d x %d): close images or raise ATELO_MEMORY_MB",
+          _name.c_str(), w, h);
     return 3;
-  }
+  };
+  KEPPixelBuffer pixels;
+  int w = 0, h = 0;
+  if (int status = KEPImageFile::Read(_name, type, pixels, w, h, errtext, admit)) return status;
   _pixels.swap(pixels);
+  pixels.Release();
   UpdateHeldBytes();
   _width = width = w;
   _height = height = h;
@@ -283,7 +284,7 @@ int KEPAtelIma::LoadPixels(int& width, int& height, char* errtext) {
 }
 
 void KEPAtelIma::UnloadPixels() {
-  std::vector<unsigned char>().swap(_pixels);
+  _pixels.Release();
   UpdateHeldBytes();
 }
 
@@ -308,7 +309,7 @@ int KEPAtelIma::SaveImage(int writeOption, char* errtext, int mergeLogo) {
   std::vector<unsigned char> merged;
   if (mergeLogo == 1 && HasLogo()) {
     try {
-      merged = _pixels;
+      merged.assign(_pixels.data(), _pixels.data() + _pixels.size());
     } catch (const std::bad_alloc&) {
       if (errtext)
         KEPFormatError(errtext, "Not enough memory to merge the logo into '%s'", _name.c_str());
@@ -386,7 +387,7 @@ void KEPAtelIma::SetStereoSide(int side) {
 
 void KEPAtelIma::SaveForUndo(int eraseStyle) {
   if (_pixels.empty()) {
-    std::vector<unsigned char>().swap(_undoPixels);
+    _undoPixels.Release();
     _undoWidth = _undoHeight = _undoState = _undoEraseStyle = 0;
     UpdateHeldBytes();
     return;

@@ -7,6 +7,8 @@
 
 #include "image/KEPAtelImaFormat.h"
 #include "image/KEPImageLogo.h"
+#include "image/KEPImageTypes.h"
+#include "image/KEPPixelBuffer.h"
 #include "platform/KEPRawCollPV.h"
 
 // The in-memory picture of the workbench.
@@ -27,8 +29,8 @@ class KEPAtelIma {
   enum : int { LAYOUT_GEOMETRY = 0x100000 };
   // Largest image accepted from a file or by AllocatePixels: each side at
   // most 65535 pixels and at most 2^28 pixels (1 GiB of pixel bytes).
-  static constexpr int kMaxSide = 65535;
-  static constexpr std::int64_t kMaxPixels = std::int64_t{1} << 28;
+  static constexpr int kMaxSide = KEPImageTypes::kMaxSide;
+  static constexpr std::int64_t kMaxPixels = KEPImageTypes::kMaxPixels;
 
   KEPAtelIma(int state, std::uint32_t framePart);
   KEPAtelIma(const char* fileName, int state, std::uint32_t framePart);
@@ -145,7 +147,7 @@ class KEPAtelIma {
 
   std::string _name;
   int _width = 0, _height = 0;
-  std::vector<unsigned char> _pixels;  // empty while not in memory
+  KEPPixelBuffer _pixels;  // empty while not in memory
   bool _saved = false, _done = false;
   std::uint32_t _framePart = 0;
   double _createdAt = 0;
@@ -154,7 +156,7 @@ class KEPAtelIma {
   float _originX = 0, _originY = 0;
   KEPAtelIma* _coupled = nullptr;
   int _stereoSide = 0;
-  std::vector<unsigned char> _undoPixels;
+  KEPPixelBuffer _undoPixels;
   int _undoWidth = 0, _undoHeight = 0, _undoState = 0, _undoEraseStyle = 0;
   std::uint64_t _heldBytes = 0;  // counted in the memory budget
   KEPImageLogo _logo;

@@ -1,13 +1,18 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "image/KEPPixelBuffer.h"
+
 // Reading and writing image files in the record's layout (4-byte RGBA, bottom
-// row first). OpenImageIO does the work, Qt's reader and writer the types it
-// lacks. Every failure fills `errtext` (KEP_ERRMSG_SIZE bytes, may be null)
-// and returns non-zero; nothing throws.
+// row first). The image service (KEPImageService) decodes and encodes; this
+// side checks names, types and sizes and does all writing to the disk, so
+// that a save is safe whatever happens to the service. Every failure fills
+// `errtext` (KEP_ERRMSG_SIZE bytes, may be null) and returns non-zero;
+// nothing throws.
 namespace KEPImageFile {
 
 // One file type the workbench offers: its extension (lower case), the
@@ -20,9 +25,11 @@ struct Type {
   int flags = 0;
 };
 
-// Every type of the table with its flags as the libraries report them; types
-// neither readable nor writable here are left out.
-const std::vector<Type>& Types();
+// Every type the workbench knows with its flags: those of its own table until
+// the image service has run, then those the service reported (so asking
+// never starts the service). Types neither readable nor writable are left
+// out.
+std::vector<Type> Types();
 // The type of an extension, matched without regard to case; null if unknown.
 const Type* FindType(const std::string& extension);
 // The type used for a file name's extension: "tif" when it has none.
@@ -36,6 +43,16 @@ bool SizeAllowed(std::int64_t width, std::int64_t height);
 // on success.
 int Read(const std::string& path, const std::string& extension, std::vector<unsigned char>& pixels,
          int& width, int& height, char* errtext);
+// The same without a copy: `pixels` takes the service's shared mapping.
+// `admit`, when given, sees the size before anything is decoded and may
+// refuse it with a non-zero status (and errtext filled).
+using Admit = std::function<int(int width, int height, char* errtext)>;
+int Read(const std::string& path, const std::string& extension, KEPPixelBuffer& pixels, int& width,
+         int& height, char* errtext, const Admit& admit = {});
+
+// The size a file's header claims, nothing decoded.
+int Probe(const std::string& path, const std::string& extension, int& width, int& height,
+          char* errtext);
 
 // Writes the pixels to `path` in type `extension`, straight into that file.
 int Write(const std::string& path, const std::string& extension, const unsigned char* pixels,

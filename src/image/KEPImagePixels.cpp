@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <numbers>
+#include <system_error>
+#include <thread>
 
 namespace KEPImagePixels {
 
@@ -86,6 +89,114 @@ void ResampleBilinear(std::span<const unsigned char> source, int width, int heig
       }
     }
   }
+}
+
+namespace {
+
+// The taps of every output sample along one axis: `taps[i]` source samples
+// from `first[i]`, their weights at `weights[i * stride]`.
+struct Kernel {
+  int stride = 0;
+  std::vector<int> first, taps;
+  std::vector<float> weights;
+};
+
+double Lanczos3(double x) {
+  x = std::abs(x);
+  if (x < 1e-8) return 1;
+  if (x >= 3) return 0;
+  const double px = std::numbers::pi * x;
+  return 3 * std::sin(px) * std::sin(px / 3) / (px * px);
+}
+
+Kernel LanczosKernel(int from, int to) {
+  const double step = static_cast<double>(from) / to;
+  const double widen = std::max(1.0, step);
+  const double reach = 3 * widen;
+  Kernel k;
+  k.stride = static_cast<int>(std::ceil(2 * reach)) + 3;
+  k.first.resize(to);
+  k.taps.resize(to);
+  k.weights.assign(static_cast<std::size_t>(to) * k.stride, 0.0f);
+  for (int i = 0; i < to; ++i) {
+    const double centre = (i + 0.5) * step;  // pixel centres lie at j + 0.5
+    // Taps outside the image are dropped and the rest renormalised, so that
+    // the edges neither darken nor repeat.
+    const int lo = std::max(0, static_cast<int>(std::floor(centre - reach)));
+    const int hi = std::min(from - 1, static_cast<int>(std::ceil(centre + reach)));
+    const int n = std::min(hi - lo + 1, k.stride);
+    float* w = &k.weights[static_cast<std::size_t>(i) * k.stride];
+    double sum = 0;
+    for (int t = 0; t < n; ++t) {
+      w[t] = static_cast<float>(Lanczos3((lo + t + 0.5 - centre) / widen));
+      sum += w[t];
+    }
+    k.first[i] = lo;
+    k.taps[i] = n;
+    if (std::abs(sum) < 1e-9) {
+      std::fill(w, w + n, 0.0f);
+      w[std::clamp(static_cast<int>(centre) - lo, 0, n - 1)] = 1;
+    } else {
+      for (int t = 0; t < n; ++t) w[t] = static_cast<float>(w[t] / sum);
+    }
+  }
+  return k;
+}
+
+// Runs rows [0, count) in blocks on a few threads when there is enough work
+// to share; a block whose thread cannot be had runs on this one.
+template <typename Work>
+void ForRows(int count, double workPerRow, const Work& work) {
+  const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+  const unsigned parts =
+      workPerRow * count < (1 << 22) ? 1u : std::min<unsigned>(cores, static_cast<unsigned>(count));
+  auto bound = [&](unsigned p) {
+    return static_cast<int>(static_cast<long long>(count) * p / parts);
+  };
+  std::vector<std::thread> threads;
+  for (unsigned p = 1; p < parts; ++p) {
+    try {
+      threads.emplace_back(std::cref(work), bound(p), bound(p + 1));
+    } catch (const std::system_error&) {
+      work(bound(p), bound(p + 1));
+    }
+  }
+  work(0, bound(1));
+  for (std::thread& t : threads) t.join();
+}
+
+}  // namespace
+
+void ResampleLanczos3(std::span<const unsigned char> source, int width, int height,
+                      std::span<unsigned char> destination, int newWidth, int newHeight) {
+  const Kernel across = LanczosKernel(width, newWidth), down = LanczosKernel(height, newHeight);
+  const std::size_t run = static_cast<std::size_t>(width) * 4;
+  // Vertical first, straight from the source rows, so that only one row of
+  // intermediate values exists per thread whatever the sizes.
+  auto rows = [&](int begin, int end) {
+    std::vector<float> line(run);
+    for (int r = begin; r < end; ++r) {
+      const float* wy = &down.weights[static_cast<std::size_t>(r) * down.stride];
+      std::fill(line.begin(), line.end(), 0.0f);
+      for (int t = 0; t < down.taps[r]; ++t) {
+        if (wy[t] == 0.0f) continue;
+        const unsigned char* in = source.data() + (down.first[r] + t) * run;
+        const float weight = wy[t];
+        for (std::size_t k = 0; k < run; ++k) line[k] += weight * in[k];
+      }
+      unsigned char* out = destination.data() + static_cast<std::size_t>(r) * newWidth * 4;
+      for (int c = 0; c < newWidth; ++c, out += 4) {
+        const float* wx = &across.weights[static_cast<std::size_t>(c) * across.stride];
+        const float* at = line.data() + static_cast<std::size_t>(across.first[c]) * 4;
+        float sum[4] = {0, 0, 0, 0};
+        for (int t = 0; t < across.taps[c]; ++t, at += 4)
+          for (int k = 0; k < 4; ++k) sum[k] += wx[t] * at[k];
+        for (int k = 0; k < 4; ++k)
+          out[k] = static_cast<unsigned char>(std::clamp(sum[k] + 0.5f, 0.0f, 255.0f));
+      }
+    }
+  };
+  ForRows(newHeight, static_cast<double>(run) * down.stride + 4.0 * newWidth * across.stride, rows);
 }
 
 void UnpackRows(const unsigned char* file, int channels, int width, int rows,

@@ -30,6 +30,13 @@ void FlipRows(std::span<unsigned char> pixels, int width, int height);
 void ResampleBilinear(std::span<const unsigned char> source, int width, int height,
                       std::span<unsigned char> destination, int newWidth, int newHeight);
 
+// Lanczos3 resampling (a sinc windowed by a three times wider sinc), one
+// axis after the other. When shrinking, the kernel widens with the scale so
+// that it filters out what the smaller image cannot hold. Every channel,
+// alpha too, is filtered on its own; results are rounded and clamped.
+void ResampleLanczos3(std::span<const unsigned char> source, int width, int height,
+                      std::span<unsigned char> destination, int newWidth, int newHeight);
+
 // Unpacks `rows` rows of a file's pixels, `channels` bytes each (1 grey, 2
 // grey and alpha, 3 RGB, 4 RGBA), into RGBA rows starting at `destination`,
 // each next row `destinationStride` bytes further on (negative to turn the

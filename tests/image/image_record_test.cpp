@@ -172,6 +172,27 @@ TEST(Record, Resample) {
   EXPECT_NE(image.Resample(2, KEPAtelIma::kMaxSide + 1, 5, out), 0);
 }
 
+// The high-quality filter: a ramp stays a ramp (no shift by half a pixel,
+// weights that sum to one), and detail finer than the smaller image can
+// hold is smoothed away rather than folded into false stripes.
+TEST(Record, LanczosKeepsRampsAndFiltersWhenShrinking) {
+  KEPAtelIma ramp(KEPAtelIma::STATE_IN_MEMORY, 0);
+  ASSERT_EQ(ramp.AllocatePixels(32, 3), 0);
+  for (int i = 0; i < 32 * 3; ++i) std::memset(ramp.GetPixels() + i * 4, 40 + (i % 32) * 5, 4);
+  std::vector<unsigned char> out;
+  ASSERT_EQ(ramp.Resample(2, 96, 3, out), 0);
+  // Output column c samples the source at (c + 0.5) / 3 - 0.5, away from
+  // the edges where the filter is cut.
+  for (int c = 12; c < 84; ++c)
+    EXPECT_NEAR(out[(96 + c) * 4], 40 + 5 * ((c + 0.5) / 3 - 0.5), 1.0) << c;
+
+  KEPAtelIma stripes(KEPAtelIma::STATE_IN_MEMORY, 0);
+  ASSERT_EQ(stripes.AllocatePixels(90, 2), 0);
+  for (int i = 0; i < 90 * 2; ++i) std::memset(stripes.GetPixels() + i * 4, i % 2 ? 255 : 0, 4);
+  ASSERT_EQ(stripes.Resample(2, 30, 2, out), 0);
+  for (int c = 3; c < 27; ++c) EXPECT_NEAR(out[c * 4], 128, 16) << c;
+}
+
 TEST(Record, RenderingTimeRunsFromCreationToDone) {
   double now = 1000.0;
   KEPClock::SetSourceForTesting([&now] { return now; });
