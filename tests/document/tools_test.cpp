@@ -168,6 +168,7 @@ TEST_F(Tools, APenStrokeSavesOnceAndMayStartOutsideTheImage) {
   Bytes expected = original;
   DrawMotif(expected, kW, kH, kColour, 10, 10, 2, 0.5f);
   EXPECT_EQ(Pixels(), expected);
+  EXPECT_FALSE(Image()->IsSaved());  // closing will ask
 
   // Outside nothing changes and nothing is kept for undo, until the stroke
   // comes in: then it draws from its last point outside.
