@@ -106,21 +106,18 @@ TEST_F(Tools, EachToolDrawsWhatTheRasterFunctionsDrawAndOneUndoTakesItBack) {
   const Points corners = {{5, 5}, {20, 5}, {20, 15}, {5, 15}, {5, 5}};
   const struct {
     const char* button;
-    Points path;
-    bool clicks;  // one click per point instead of one drag
+    Points path;  // one drag, or for the polygon one click per point
     std::function<void(Bytes&)> expect;
   } cases[] = {
-      {"recButton", {{5, 5}, {12, 9}, {20, 15}}, false, [&](Bytes& b) { polygon(b, corners, 0); }},
-      {"filledRecButton", {{20, 15}, {5, 5}}, false, [&](Bytes& b) { polygon(b, corners, 1); }},
-      {"circleButton", {{20, 15}, {23, 17}, {26.4f, 15}}, false, [&](Bytes& b) { circle(b, 0); }},
-      {"filledCircleButton", {{20, 15}, {26, 15}}, false, [&](Bytes& b) { circle(b, 1); }},
+      {"recButton", {{5, 5}, {12, 9}, {20, 15}}, [&](Bytes& b) { polygon(b, corners, 0); }},
+      {"filledRecButton", {{20, 15}, {5, 5}}, [&](Bytes& b) { polygon(b, corners, 1); }},
+      {"circleButton", {{20, 15}, {23, 17}, {26.4f, 15}}, [&](Bytes& b) { circle(b, 0); }},
+      {"filledCircleButton", {{20, 15}, {26, 15}}, [&](Bytes& b) { circle(b, 1); }},
       {"segButton",
        {{3, 4}, {9, 9}, {30, 20}},
-       false,
        [&](Bytes& b) { DrawSegment(b, kW, kH, kColour, 3, 4, 30, 20, 2, 0.5f); }},
       {"handButton",
        {{3, 4}, {10, 8}, {10, 8}, {25, 20}},
-       false,
        [&](Bytes& b) {
          DrawMotif(b, kW, kH, kColour, 3, 4, 2, 0.5f);
          DrawSegment(b, kW, kH, kColour, 3, 4, 10, 8, 2, 0.5f);
@@ -128,18 +125,16 @@ TEST_F(Tools, EachToolDrawsWhatTheRasterFunctionsDrawAndOneUndoTakesItBack) {
        }},
       {"filledHandButton",
        {{5, 5}, {20, 5}, {20, 15}, {5, 15}},
-       false,
        [&](Bytes& b) { polygon(b, corners, 1); }},
       {"filledSegButton",
        {{5, 5}, {20, 5}, {20, 15}, {5, 15}, {5, 5}},
-       true,
        [&](Bytes& b) { polygon(b, corners, 1); }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.button);
     Trigger(c.button);
     EXPECT_EQ(doc->GetViewer()->cursor().shape(), Qt::CrossCursor);
-    if (c.clicks)
+    if (c.button == std::string("filledSegButton"))
       for (auto [x, y] : c.path) Stroke({{x, y}});
     else
       Stroke(c.path);
