@@ -262,7 +262,8 @@ class KEPAteloDocument : public QMainWindow,
   KEPAteloSetSize* GetSetSizeDialog() const { return _setSizeDialog.get(); }
   KEPAteloFramePart* GetFramePartDialog() const { return _framePartDialog.get(); }
 
-  // --- tools (KEPAteloDocumentTools.cpp, KEPAteloDocumentShapes.cpp) ----------------------
+  // --- tools (KEPAteloDocumentTools.cpp, KEPAteloDocumentShapes.cpp,
+  //     KEPAteloDocumentStrokes.cpp, KEPAteloDocumentToolView.cpp) ---------------------
   void GetDrawParams(int& thickness, float& blend, int& radius, int& density) const override;
   void SetDrawParams(int thickness, float blend, int radius, int density) override;
   void GetColor(int& red, int& green, int& blue, int& alpha) const override;

@@ -15,7 +15,6 @@
 #include "paint/KEPAteloToolsSetting.h"
 #include "paint/KEPRaster.h"
 #include "platform/KEPTrace.h"
-#include "platform/viewer/KEP2DCustomRep.h"
 
 namespace {
 
