@@ -34,6 +34,8 @@
 #include "output/KEPAteloHelp.h"
 #include "output/KEPAteloInfo.h"
 #include "output/KEPAteloPrinter.h"
+#include "paint/KEPAteloColor.h"
+#include "paint/KEPAteloToolsSetting.h"
 #include "platform/KEPErrmsg.h"
 #include "platform/KEPPrompt.h"
 #include "platform/KEPTrace.h"

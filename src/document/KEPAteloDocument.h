@@ -24,6 +24,7 @@ class KEP2DViewer;
 class KEPAtelIma;
 class KEP2DCustomRep;
 class KEP2DRectangleGP;
+class KEPAteloColor;
 class KEPAteloCompose;
 class KEPAteloDefaults;
 class KEPAteloGlow;
@@ -39,6 +40,7 @@ class KEPAteloHelp;
 class KEPAteloInfo;
 class KEPAteloPrinter;
 class KEPAteloSeries;
+class KEPAteloToolsSetting;
 class KEPCatalog2DImagePixelRep;
 struct KEPMathPoint2Df;
 class QAction;
@@ -260,7 +262,8 @@ class KEPAteloDocument : public QMainWindow,
   KEPAteloSetSize* GetSetSizeDialog() const { return _setSizeDialog.get(); }
   KEPAteloFramePart* GetFramePartDialog() const { return _framePartDialog.get(); }
 
-  // --- tools (KEPAteloDocumentTools.cpp, KEPAteloDocumentShapes.cpp) ----------------------
+  // --- tools (KEPAteloDocumentTools.cpp, KEPAteloDocumentShapes.cpp,
+  //     KEPAteloDocumentStrokes.cpp, KEPAteloDocumentToolView.cpp) ---------------------
   void GetDrawParams(int& thickness, float& blend, int& radius, int& density) const override;
   void SetDrawParams(int thickness, float blend, int radius, int density) override;
   void GetColor(int& red, int& green, int& blue, int& alpha) const override;
@@ -282,10 +285,28 @@ class KEPAteloDocument : public QMainWindow,
   void RemoveViewerIndicatorCallbacks();
   void SetColorOrLight(int flag) override;
   int GetColorOrLight() const override;
+  // "Tools Settings" and "Color Chooser", created on first use.
   void ToolsSetupAction();
   void ColorAction();
+  KEPAteloToolsSetting* GetToolsSettingDialog() const { return _toolsSettingDialog.get(); }
+  KEPAteloColor* GetColorDialog() const { return _colorDialog.get(); }
+  void EnterSampleColorTool() override;
+  void LeaveSampleColorTool() override;
   // Redraws the current tool's sample in the draw toolbar.
   void UpdateToolView();
+  // The sample's pixels (90 x 80, RGBA) and the byte they were cleared with.
+  const std::vector<unsigned char>& GetToolViewPixels() const { return _toolViewPixels; }
+  unsigned char GetToolViewBackground() const { return _toolViewBackground; }
+  // The viewer's pointer for a tool: a cross-hair, or for the fill, the spray,
+  // the eraser and the colour sample a cross-hair with the tool's picture;
+  // the plain arrow without a tool.
+  void SetCursor(int code);
+  // The tool windows follow the current image (null: none), from EnableAll
+  // and DisableAll.
+  void EnableToolDialogs(KEPAtelIma* image);
+  // Escape: a polygon being placed by clicks is dropped. False when there
+  // was none.
+  bool DropPolygonInProgress();
   // The button of a tool code, or null (no button, or no draw toolbar yet).
   QAction* GetToolButton(int code) const;
   QToolBar* GetDrawToolBar() const { return _drawToolBar; }
@@ -489,9 +510,11 @@ class KEPAteloDocument : public QMainWindow,
 
   // --- tool helpers ---------------------------------------------------------------------
   using ToolHandler = void (KEPAteloDocument::*)(const KEPMathPoint2Df& point, int clientData);
-  // Client data of the shape handlers' selection variant (the drawing
-  // variants are 0, outline, and 1, filled).
-  static constexpr int kSelectionVariant = 3;
+  // Client data of the shape handlers: outline, filled, selection.
+  static constexpr int kOutlineVariant = 0, kFilledVariant = 1, kSelectionVariant = 3;
+  // The largest tool parameters taken: thickness 8 is the whole 15 x 15
+  // brush, and the spray's radius and dot count are those of its sliders.
+  static constexpr int kMaxThickness = 8, kMaxSprayRadius = 30, kMaxSprayDensity = 30;
   struct ToolEntry {
     int code;
     ToolHandler begin, manipulate, end;
@@ -528,6 +551,43 @@ class KEPAteloDocument : public QMainWindow,
   void EndHandSelection(const KEPMathPoint2Df& point, int clientData);
   // A press while an object floats: the object is merged.
   void DefaultBeginManipulate(const KEPMathPoint2Df& point, int clientData);
+  // The drawing tools (KEPAteloDocumentStrokes.cpp): a line, the free-hand
+  // pen, the spray and the eraser change pixels at every position of the
+  // stroke; the fill and the colour sample act on one press.
+  void BeginLineDraw(const KEPMathPoint2Df& point, int clientData);
+  void ManipulateLineDraw(const KEPMathPoint2Df& point, int clientData);
+  void EndLineDraw(const KEPMathPoint2Df& point, int clientData);
+  void BeginHandDraw(const KEPMathPoint2Df& point, int clientData);
+  void ManipulateHandDraw(const KEPMathPoint2Df& point, int clientData);
+  void BeginSprayDraw(const KEPMathPoint2Df& point, int clientData);
+  void ManipulateSprayDraw(const KEPMathPoint2Df& point, int clientData);
+  void BeginErase(const KEPMathPoint2Df& point, int clientData);
+  void ManipulateErase(const KEPMathPoint2Df& point, int clientData);
+  void BeginPaint(const KEPMathPoint2Df& point, int clientData);
+  void BeginSampleColor(const KEPMathPoint2Df& point, int clientData);
+  // The pixel under a view point (floor of the point less the image's
+  // origin); true when it lies inside the image.
+  static bool PointerToPixel(const KEPAtelIma* image, const KEPMathPoint2Df& point, int& x, int& y);
+  // How far the brush of that thickness reaches from its centre, in pixels.
+  static int BrushReach(int thickness);
+  // The commit of a drawing on the current image: the undo copy (once per
+  // stroke, unless `saveForUndo` is false), `draw` on the image and on its
+  // stereo companion, and the changed area (pixels x0..x1, y0..y1, cut to
+  // the image) shown again. Nothing happens, and false is returned, when the
+  // area misses the image.
+  bool CommitDrawing(KEPAtelIma* image, int x0, int y0, int x1, int y1, bool saveForUndo,
+                     const std::function<void(KEPAtelIma&)>& draw);
+  // A shape finished with a drawing tool: a polygon through view points, or
+  // a circle, drawn in `mode` (0 outline, 1 filled) with the current colour
+  // and parameters.
+  void CommitPolygon(const std::vector<KEPMathPoint2Df>& points, int mode);
+  void CommitCircle(const KEPMathPoint2Df& centre, float radius, int mode);
+  // The eraser can no longer restore pixels: it is released and greyed.
+  void StopEraser();
+  // Another tool was chosen: "Sample" of the colour chooser is released.
+  void ResetColorDialog();
+  void AddDrawingGroup();
+  void CreateToolViewer();
 
   int _modAff;
   int _visuWidth, _visuHeight;
@@ -607,6 +667,22 @@ class KEPAteloDocument : public QMainWindow,
   // The shape being drawn (rubber band), and the press that started it.
   std::unique_ptr<KEP2DCustomRep> _objectRep;
   float _pressX = 0, _pressY = 0;
+  // The pixel of the previous position of a pen, spray or eraser stroke.
+  int _strokeX = 0, _strokeY = 0;
+  // Sample mode of the colour chooser, and the tool it gives back.
+  bool _sampling = false;
+  bool _restoringSampled = false;
+  int _toolBeforeSample = 0;
+  std::unique_ptr<KEPAteloToolsSetting> _toolsSettingDialog;
+  std::unique_ptr<KEPAteloColor> _colorDialog;
+  // The draw toolbar's tool view: its sample picture, cleared with a grey
+  // far from the colour's lightness, and the indicator whose press opens
+  // the tool settings.
+  KEP2DViewer* _toolViewer = nullptr;  // child widget
+  std::vector<unsigned char> _toolViewPixels;
+  unsigned char _toolViewBackground = 255;
+  std::unique_ptr<KEPCatalog2DImagePixelRep> _toolViewRep;
+  std::unique_ptr<KEP2DIndicator> _toolsIndicator;
 
   // --- view state ----------------------------------------------------------------------
   // A subscription to idle time, removed with its owner.

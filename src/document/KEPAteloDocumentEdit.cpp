@@ -18,8 +18,14 @@ void KEPAteloDocument::SaveImageForUndo(KEPAtelIma* image, int eraseStyle) {
   KEP_TRACE(6, "(KEPAteloDocument::SaveImageForUndo) %d", eraseStyle);
   if (!image) return;
   _undoTaken = true;
+  // The change about to be made leaves the file behind: Save stays offered
+  // and closing asks.
   image->SaveForUndo(eraseStyle);
-  if (KEPAtelIma* partner = image->GetCoupledImage()) partner->SaveForUndo(eraseStyle);
+  image->ClearSaved();
+  if (KEPAtelIma* partner = image->GetCoupledImage()) {
+    partner->SaveForUndo(eraseStyle);
+    partner->ClearSaved();
+  }
   for (const char* name : {"saveAllItem", "saveButton", "saveItem", "undoButton", "undoItem"})
     SetBtnSensitivity(FindAction(name), SENSITIVE);
   for (const char* name : {"redoButton", "redoItem", "shellPrintItem"})

@@ -240,6 +240,7 @@ void KEPAteloDocument::EnableAll(KEPAtelIma* image) {
   EnableEditCommands(image);
   SetBtnSensitivity(FindAction("stereoItem"), image->IsEditable() ? SENSITIVE : INSENSITIVE);
   EnableOutput(image);
+  EnableToolDialogs(image);
 }
 
 void KEPAteloDocument::DisableAll() {
@@ -248,6 +249,7 @@ void KEPAteloDocument::DisableAll() {
     SetBtnSensitivity(FindAction(name), INSENSITIVE);
   DisableEditCommands();
   EnableOutput(nullptr);
+  EnableToolDialogs(nullptr);
 }
 
 void KEPAteloDocument::ResizeAction() {

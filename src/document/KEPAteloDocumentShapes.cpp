@@ -1,16 +1,19 @@
 // The pointer handlers of the shape tools: a rubber-band rectangle, circle
-// or polygon follows the pointer, and the finished shape becomes a
-// selection (client data 3). The shape being drawn lives in _objectRep; a
-// finished selection's outline moves to _selectionRep and stays while the
-// selection does.
+// or polygon follows the pointer, and the finished shape is drawn into the
+// image (client data 0 outline, 1 filled) or becomes a selection (client
+// data 3). The shape being drawn lives in _objectRep; a finished
+// selection's outline moves to _selectionRep and stays while the selection
+// does.
 #include <algorithm>
 #include <cmath>
 
 #include "document/KEPAteloDocument.h"
 #include "image/KEPAtelIma.h"
+#include "paint/KEPRaster.h"
 #include "platform/KEPTrace.h"
 #include "platform/viewer/KEP2DArcCircleGP.h"
 #include "platform/viewer/KEP2DCustomRep.h"
+#include "platform/viewer/KEP2DLineGP.h"
 #include "platform/viewer/KEP2DPolylineGP.h"
 #include "platform/viewer/KEP2DRectangleGP.h"
 #include "platform/viewer/KEP2DViewer.h"
@@ -64,6 +67,61 @@ Primitive* KEPAteloDocument::StartObjectRep(std::unique_ptr<Primitive> primitive
   return raw;
 }
 
+void KEPAteloDocument::CommitPolygon(const std::vector<KEPMathPoint2Df>& points, int mode) {
+  KEPAtelIma* image = GetPosImage(0);
+  if (!image || points.empty()) return;
+  std::vector<float> flat;
+  flat.reserve(points.size() * 2);
+  int x0, y0, x1, y1;
+  PointerToPixel(image, points.front(), x0, y0);
+  x1 = x0, y1 = y0;
+  for (const KEPMathPoint2Df& p : points) {
+    flat.insert(flat.end(), {p.x, p.y});
+    int x, y;
+    PointerToPixel(image, p, x, y);
+    x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+  }
+  const int reach = mode == kFilledVariant ? 0 : BrushReach(_thickness);
+  float ox = 0, oy = 0;
+  image->GetOrigin(ox, oy);
+  _undoTaken = false;
+  CommitDrawing(image, x0 - reach, y0 - reach, x1 + reach, y1 + reach, true,
+                [&](KEPAtelIma& target) {
+                  int w = 0, h = 0;
+                  target.GetSize(w, h);
+                  DrawPolygon({target.GetPixels(), target.GetMemorySize()}, w, h, ox, oy, flat,
+                              _color, _thickness, _blend, mode);
+                });
+}
+
+void KEPAteloDocument::CommitCircle(const KEPMathPoint2Df& centre, float radius, int mode) {
+  KEPAtelIma* image = GetPosImage(0);
+  // Radius 0 traces no circle.
+  if (!image || !(radius >= 1.0f)) return;
+  int x, y;
+  PointerToPixel(image, centre, x, y);
+  const int reach = static_cast<int>(std::min(radius, 1e8f)) + 1 +
+                    (mode == kFilledVariant ? 0 : BrushReach(_thickness));
+  float ox = 0, oy = 0;
+  image->GetOrigin(ox, oy);
+  _undoTaken = false;
+  CommitDrawing(image, x - reach, y - reach, x + reach, y + reach, true, [&](KEPAtelIma& target) {
+    int w = 0, h = 0;
+    target.GetSize(w, h);
+    DrawCircle({target.GetPixels(), target.GetMemorySize()}, w, h, ox, oy, centre.x, centre.y,
+               radius, _color, _thickness, _blend, mode);
+  });
+}
+
+bool KEPAteloDocument::DropPolygonInProgress() {
+  if (_currentTool != TOOL_FILLED_POLYGON && _currentTool != TOOL_SELECT_POLYGON) return false;
+  auto* polygon = ShapeOf<KEP2DPolylineGP>(_objectRep.get());
+  if (!polygon || polygon->IsClosed()) return false;
+  KEP_TRACE(4, "(KEPAteloDocument::DropPolygonInProgress)");
+  RemoveObjectRep();
+  return true;
+}
+
 void KEPAteloDocument::RemoveObjectRep() {
   // The representation leaves the viewer (and repaints its place) as it
   // goes.
@@ -93,12 +151,16 @@ void KEPAteloDocument::ManipulateSquareDraw(const KEPMathPoint2Df& point, int cl
 }
 
 void KEPAteloDocument::EndSquareDraw(const KEPMathPoint2Df& point, int clientData) {
-  if (!ShapeOf<KEP2DRectangleGP>(_objectRep.get())) return;
+  auto* rectangle = ShapeOf<KEP2DRectangleGP>(_objectRep.get());
+  if (!rectangle) return;
   ManipulateSquareDraw(point, clientData);
-  if (clientData == kSelectionVariant)
-    ComputeImageMask(TOOL_SELECT_RECTANGLE);
-  else
-    RemoveObjectRep();
+  if (clientData == kSelectionVariant) return ComputeImageMask(TOOL_SELECT_RECTANGLE);
+  KEPMathPoint2Df low, high;
+  rectangle->GetCorners(low, high);
+  RemoveObjectRep();
+  // Five corners, the last repeating the first: the outline is closed
+  // though drawn as an open polyline.
+  CommitPolygon({low, {high.x, low.y}, high, {low.x, high.y}, low}, clientData);
 }
 
 // --- circle ---------------------------------------------------------------------------------
@@ -121,12 +183,46 @@ void KEPAteloDocument::EndCircleDraw(const KEPMathPoint2Df& point, int clientDat
   auto* circle = ShapeOf<KEP2DArcCircleGP>(_objectRep.get());
   if (!circle) return;
   // Whole pixels: a release at the press point gives radius 0.
-  circle->SetRadius(std::floor(std::hypot(point.x - _pressX, point.y - _pressY)));
+  const float radius = std::floor(std::hypot(point.x - _pressX, point.y - _pressY));
+  circle->SetRadius(radius);
   _objectRep->Invalidate();
-  if (clientData == kSelectionVariant)
-    ComputeImageMask(TOOL_SELECT_CIRCLE);
-  else
-    RemoveObjectRep();
+  if (clientData == kSelectionVariant) return ComputeImageMask(TOOL_SELECT_CIRCLE);
+  RemoveObjectRep();
+  CommitCircle(KEPMathPoint2Df(_pressX, _pressY), radius, clientData);
+}
+
+// --- line -------------------------------------------------------------------------------
+
+void KEPAteloDocument::BeginLineDraw(const KEPMathPoint2Df& point, int) {
+  _pressX = point.x;
+  _pressY = point.y;
+  StartObjectRep(std::make_unique<KEP2DLineGP>(point, point), false);
+}
+
+void KEPAteloDocument::ManipulateLineDraw(const KEPMathPoint2Df& point, int) {
+  auto* line = ShapeOf<KEP2DLineGP>(_objectRep.get());
+  if (!line) return;
+  line->SetEnds(KEPMathPoint2Df(_pressX, _pressY), point);
+  _objectRep->Invalidate();
+}
+
+void KEPAteloDocument::EndLineDraw(const KEPMathPoint2Df& point, int) {
+  if (!ShapeOf<KEP2DLineGP>(_objectRep.get())) return;
+  RemoveObjectRep();
+  KEPAtelIma* image = GetPosImage(0);
+  if (!image) return;
+  int x1, y1, x2, y2;
+  PointerToPixel(image, KEPMathPoint2Df(_pressX, _pressY), x1, y1);
+  PointerToPixel(image, point, x2, y2);
+  const int reach = BrushReach(_thickness);
+  _undoTaken = false;
+  CommitDrawing(image, std::min(x1, x2) - reach, std::min(y1, y2) - reach, std::max(x1, x2) + reach,
+                std::max(y1, y2) + reach, true, [&](KEPAtelIma& target) {
+                  int w = 0, h = 0;
+                  target.GetSize(w, h);
+                  DrawSegment({target.GetPixels(), target.GetMemorySize()}, w, h, _color, x1, y1,
+                              x2, y2, _thickness, _blend);
+                });
 }
 
 // --- polygon by clicks ------------------------------------------------------------------------
@@ -152,10 +248,10 @@ void KEPAteloDocument::BeginLineSelection(const KEPMathPoint2Df& point, int clie
     polygon->AddPoint(first);
     polygon->SetClosed(true);
     _objectRep->Invalidate();
-    if (selection)
-      ComputeImageMask(TOOL_SELECT_POLYGON);
-    else
-      RemoveObjectRep();
+    if (selection) return ComputeImageMask(TOOL_SELECT_POLYGON);
+    const std::vector<KEPMathPoint2Df> points = polygon->GetPoints();
+    RemoveObjectRep();
+    CommitPolygon(points, kFilledVariant);
     return;
   }
   polygon->AddPoint(vertex);
@@ -195,10 +291,10 @@ void KEPAteloDocument::EndHandSelection(const KEPMathPoint2Df& point, int client
   if (!(line->GetPoints().back() == first)) line->AddPoint(first);
   line->SetClosed(true);
   _objectRep->Invalidate();
-  if (clientData == kSelectionVariant)
-    ComputeImageMask(TOOL_SELECT_HAND);
-  else
-    RemoveObjectRep();
+  if (clientData == kSelectionVariant) return ComputeImageMask(TOOL_SELECT_HAND);
+  const std::vector<KEPMathPoint2Df> points = line->GetPoints();
+  RemoveObjectRep();
+  CommitPolygon(points, kFilledVariant);
 }
 
 // --- floating object ----------------------------------------------------------------------------

@@ -12,10 +12,12 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QToolBar>
+#include <algorithm>
 
 #include "document/KEPAteloDocument.h"
 #include "document/KEPAteloIcons.h"
 #include "image/KEPAtelIma.h"
+#include "paint/KEPAteloToolsSetting.h"
 #include "paint/KEPGeometry.h"
 #include "platform/KEPTrace.h"
 #include "platform/viewer/KEP2DIndicator.h"
@@ -65,6 +67,14 @@ void KEPAteloDocument::GetDrawParams(int& thickness, float& blend, int& radius,
 }
 
 void KEPAteloDocument::SetDrawParams(int thickness, float blend, int radius, int density) {
+  // Beyond these a tool would draw nothing sensible (or spray without end):
+  // such values are refused whole and the tools keep the ones they had.
+  if (thickness < 0 || thickness > kMaxThickness || !(blend >= 0.0f && blend <= 1.0f) ||
+      radius < 0 || radius > kMaxSprayRadius || density < 0 || density > kMaxSprayDensity) {
+    KEP_TRACE(4, "(KEPAteloDocument::SetDrawParams) refused %d %g %d %d", thickness, blend, radius,
+              density);
+    return;
+  }
   _thickness = thickness;
   _blend = blend;
   _sprayRadius = radius;
@@ -80,10 +90,18 @@ void KEPAteloDocument::GetColor(int& red, int& green, int& blue, int& alpha) con
 }
 
 void KEPAteloDocument::SetColor(int red, int green, int blue, int alpha) {
-  _color[0] = red;
-  _color[1] = green;
-  _color[2] = blue;
-  _color[3] = alpha;
+  const int colour[4] = {red, green, blue, alpha};
+  // 0..255 paints that byte, 256 leaves it; anything else is refused.
+  for (int value : colour)
+    if (value < 0 || value > 256) {
+      KEP_TRACE(4, "(KEPAteloDocument::SetColor) refused %d %d %d %d", red, green, blue, alpha);
+      return;
+    }
+  std::copy(std::begin(colour), std::end(colour), _color);
+  // A grey far from the colour's lightness, for the sample to show on.
+  const int lightness =
+      static_cast<int>((std::max({red, green, blue}) + std::min({red, green, blue})) * 0.5);
+  _toolViewBackground = static_cast<unsigned char>((lightness + 128) % 256);
   UpdateToolView();
 }
 
@@ -97,18 +115,6 @@ void KEPAteloDocument::SetColorOrLight(int flag) {
 
 int KEPAteloDocument::GetColorOrLight() const {
   return _colorOrLight;
-}
-
-void KEPAteloDocument::ToolsSetupAction() {
-  NotAvailable("Tools Settings");
-}
-
-void KEPAteloDocument::ColorAction() {
-  NotAvailable("Color Chooser");
-}
-
-void KEPAteloDocument::UpdateToolView() {
-  KEP_TRACE(6, "(KEPAteloDocument::UpdateToolView) %#x", _currentTool);
 }
 
 // --- installing tools -----------------------------------------------------------------------
@@ -126,6 +132,27 @@ const KEPAteloDocument::ToolEntry* KEPAteloDocument::FindTool(int code) {
        kSelectionVariant},
       {TOOL_SELECT_HAND, &D::BeginHandSelection, &D::ManipulateHandSelection, &D::EndHandSelection,
        kSelectionVariant},
+      {TOOL_RECTANGLE, &D::BeginSquareDraw, &D::ManipulateSquareDraw, &D::EndSquareDraw,
+       kOutlineVariant},
+      {TOOL_FILLED_RECTANGLE, &D::BeginSquareDraw, &D::ManipulateSquareDraw, &D::EndSquareDraw,
+       kFilledVariant},
+      {TOOL_CIRCLE, &D::BeginCircleDraw, &D::ManipulateCircleDraw, &D::EndCircleDraw,
+       kOutlineVariant},
+      {TOOL_FILLED_CIRCLE, &D::BeginCircleDraw, &D::ManipulateCircleDraw, &D::EndCircleDraw,
+       kFilledVariant},
+      {TOOL_LINE, &D::BeginLineDraw, &D::ManipulateLineDraw, &D::EndLineDraw, kOutlineVariant},
+      {TOOL_FILLED_POLYGON, &D::BeginLineSelection, &D::ManipulateLineSelection, nullptr,
+       kFilledVariant},
+      // A release away from the last move still draws up to it.
+      {TOOL_HAND, &D::BeginHandDraw, &D::ManipulateHandDraw, &D::ManipulateHandDraw,
+       kOutlineVariant},
+      {TOOL_FILLED_HAND, &D::BeginHandSelection, &D::ManipulateHandSelection, &D::EndHandSelection,
+       kFilledVariant},
+      {TOOL_PAINT, &D::BeginPaint, nullptr, nullptr, kOutlineVariant},
+      {TOOL_ERASER, &D::BeginErase, &D::ManipulateErase, &D::ManipulateErase, kOutlineVariant},
+      {TOOL_SPRAY, &D::BeginSprayDraw, &D::ManipulateSprayDraw, &D::ManipulateSprayDraw,
+       kOutlineVariant},
+      {TOOL_SAMPLE_COLOR, &D::BeginSampleColor, nullptr, nullptr, kOutlineVariant},
       {TOOL_PREVIEW_POSITIONING, &D::BeginPreviewPositioning, &D::ManipulatePreviewPositioning,
        &D::EndPreviewPositioning, 0},
       {TOOL_PASTE, &D::DefaultBeginManipulate, nullptr, nullptr, 0},
@@ -195,12 +222,14 @@ void KEPAteloDocument::SetToolCallbacks(int code) {
           (this->*handler)(point, clientData);
         }));
   }
+  SetCursor(code);
 }
 
 void KEPAteloDocument::RemoveViewerIndicatorCallbacks() {
   if (_viewerIndicator)
     for (int id : _toolCallbackIds) _viewerIndicator->RemoveCallback(id);
   _toolCallbackIds.clear();
+  SetCursor(0);
 }
 
 void KEPAteloDocument::DrawToolAction(int code) {
@@ -235,17 +264,24 @@ void KEPAteloDocument::PrepareTool(int code, int keep) {
 }
 
 void KEPAteloDocument::DrawToolsSelectedInit(int code) {
+  ResetColorDialog();
   PrepareTool(code, code);
+  if (_toolsSettingDialog) _toolsSettingDialog->UpdateTool(code);
   UpdateToolView();
 }
 
 void KEPAteloDocument::SelToolsSelectedInit(int code) {
+  ResetColorDialog();
   PrepareTool(code, code);
+  if (_toolsSettingDialog) _toolsSettingDialog->UpdateTool(code);
   UpdateToolView();
 }
 
 void KEPAteloDocument::ExtToolsSelectedInit(int code) {
+  // The colour chooser's own tool keeps its "Sample" pressed.
+  if (code != TOOL_SAMPLE_COLOR || !_colorOrLight) ResetColorDialog();
   PrepareTool(code, 0);
+  if (_toolsSettingDialog) _toolsSettingDialog->UpdateTool(code);
   if (_colorOrLight) UpdateToolView();
 }
 
@@ -336,6 +372,7 @@ void KEPAteloDocument::CreateDrawToolBar() {
   });
   AddSelectionGroup();
   AddManipulationGroup();
+  AddDrawingGroup();
   // The buttons start as the commands stand for the current image.
   if (KEPAtelIma* image = GetPosImage(0))
     EnableEditCommands(image);

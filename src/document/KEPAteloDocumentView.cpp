@@ -365,6 +365,10 @@ void KEPAteloDocument::UpdatePointerStatus() {
 void KEPAteloDocument::keyPressEvent(QKeyEvent* event) {
   // Keys reach the window only when the widget with the focus had no use
   // for them (a spin box keeps its arrows, a text field its Left/Right).
+  if (event->key() == Qt::Key_Escape && DropPolygonInProgress()) {
+    event->accept();
+    return;
+  }
   int direction = 0;
   if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
     switch (event->key()) {

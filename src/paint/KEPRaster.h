@@ -56,6 +56,11 @@ void SprayWithSource(double (*draw)(), std::span<unsigned char> buffer, int widt
 // call of the same stroke has sprayed.
 void SpraySegment(std::span<unsigned char> buffer, int width, int height, int x1, int y1, int x2,
                   int y2, KEPPaintColour colour, int radius, int count, float blend);
+// The same with another source of uniform draws (the two images of a stereo
+// pair must receive the same dots).
+void SpraySegmentWithSource(double (*draw)(), std::span<unsigned char> buffer, int width,
+                            int height, int x1, int y1, int x2, int y2, KEPPaintColour colour,
+                            int radius, int count, float blend);
 
 void DrawMotif(std::span<unsigned char> buffer, int width, int height, KEPPaintColour colour, int x,
                int y, int thickness, float blend);

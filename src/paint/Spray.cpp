@@ -68,14 +68,21 @@ void Spray(std::span<unsigned char> buffer, int width, int height, int cx, int c
   SprayWithSource(DrawFromDrand48, buffer, width, height, cx, cy, colour, radius, count, blend);
 }
 
-void SpraySegment(std::span<unsigned char> buffer, int width, int height, int x1, int y1, int x2,
-                  int y2, KEPPaintColour colour, int radius, int count, float blend) {
-  if (count < 1 || !kep_raster::ValidBuffer(buffer, width, height)) return;
+void SpraySegmentWithSource(double (*draw)(), std::span<unsigned char> buffer, int width,
+                            int height, int x1, int y1, int x2, int y2, KEPPaintColour colour,
+                            int radius, int count, float blend) {
+  if (count < 1 || !draw || !kep_raster::ValidBuffer(buffer, width, height)) return;
   const std::vector<int> positions = GetSegment(width, height, x1, y1, x2, y2);
   if (positions.size() < 4) return;
   const KEPPixelBlender blender(colour, blend);
   for (std::size_t k = 2; k + 1 < positions.size(); k += 2) {
-    Burst(DrawFromDrand48, buffer.data(), width, height, positions[k], positions[k + 1], blender,
-          radius, count);
+    Burst(draw, buffer.data(), width, height, positions[k], positions[k + 1], blender, radius,
+          count);
   }
+}
+
+void SpraySegment(std::span<unsigned char> buffer, int width, int height, int x1, int y1, int x2,
+                  int y2, KEPPaintColour colour, int radius, int count, float blend) {
+  SpraySegmentWithSource(DrawFromDrand48, buffer, width, height, x1, y1, x2, y2, colour, radius,
+                         count, blend);
 }

@@ -87,6 +87,11 @@ class KEPAteloDocumentHost : public KEPAteloSeriesHost {
   virtual void SetToolCallbacks(int code) = 0;
   virtual void SetColorOrLight(int flag) = 0;
   virtual int GetColorOrLight() const = 0;
+  // The colour chooser's "Sample": a press on the image then takes the
+  // pixel's colour. Leaving it gives back the tool that was current before;
+  // entering twice or leaving when not in it does nothing.
+  virtual void EnterSampleColorTool() = 0;
+  virtual void LeaveSampleColorTool() = 0;
 
   // --- render reception --------------------------------------------------------
   // A new picture made by the workbench itself (compose) arrives as a
