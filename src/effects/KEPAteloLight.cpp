@@ -1,15 +1,11 @@
 #include "effects/KEPAteloLight.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
@@ -19,7 +15,6 @@
 #include "effects/KEPAnalysisControls.h"
 #include "effects/KEPAnalysisSpinner.h"
 #include "effects/KEPAnalysisSwatch.h"
-#include "effects/KEPAnalysisView.h"
 #include "effects/KEPLightAnalysis.h"
 #include "image/KEPAtelIma.h"
 #include "platform/KEPPrompt.h"
@@ -64,7 +59,7 @@ void Paint(KEPAnalysisSwatch* swatch, const KEPHLSColor& hls) {
 }  // namespace
 
 KEPAteloLight::KEPAteloLight(KEPAteloDocumentHost* document, QWidget* parent)
-    : QDialog(parent), _document(document), _target(document) {
+    : KEPAnalysisDialog(document, parent) {
   KEP_TRACE(2, "(KEPAteloLight::KEPAteloLight)");
   setObjectName("lightDialog");
   setWindowTitle("Color Analysis");
@@ -79,25 +74,12 @@ KEPAteloLight::~KEPAteloLight() {
 
 void KEPAteloLight::BuildWindow() {
   auto* main = new QVBoxLayout(this);
-  _previewCheck = Named(new QCheckBox("Preview"), "previewCheckButton");
-  main->addWidget(_previewCheck);
-
-  auto* results = Frame("resultsControlFrame", "Results Control");
-  auto* resultsGrid = new QGridLayout(results);
-  _resultsControl =
-      new KEPAnalysisView(results, KEPAnalysisArea::kControlWidth, KEPAnalysisArea::kControlHeight);
-  _resultsControl->setObjectName("resultsControl");
-  _resultsControl->setToolTip("Results Control");
-  resultsGrid->addWidget(_resultsControl, 0, 0, 1, 2, Qt::AlignCenter);
-  _analysisRadio = Named(new QRadioButton("Analyzed Image"), "analysisRadio");
-  _imageRadio = Named(new QRadioButton("Source Image"), "imageRadio");
-  resultsGrid->addWidget(_analysisRadio, 1, 0);
-  resultsGrid->addWidget(_imageRadio, 1, 1);
+  AddResultsControl(main, "Results Control");
+  QGridLayout* resultsGrid = GetResultsGrid();
   _controlColorSlider = KEPAnalysisControls::Slider("controlColorSlider", 0, 359);
   _controlColorViewer = new KEPAnalysisSwatch("controlColorViewer", 24, 18);
   resultsGrid->addWidget(_controlColorSlider, 2, 0);
   resultsGrid->addWidget(_controlColorViewer, 2, 1);
-  main->addWidget(results);
 
   auto* parameters = Frame("analysisParameters", "Analysis Parameters");
   auto* grid = new QGridLayout(parameters);
@@ -150,21 +132,8 @@ void KEPAteloLight::BuildWindow() {
   grid->addWidget(_hlsColorViewer, r, 6);
   main->addWidget(parameters);
 
-  auto* buttons = new QHBoxLayout;
-  auto* ok = Named(new QPushButton("  OK  "), "okBtn");
-  auto* cancel = Named(new QPushButton("Cancel"), "cancelBtn");
-  ok->setAutoDefault(false);
-  cancel->setAutoDefault(false);
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  main->addLayout(buttons);
+  AddOkCancel(main);
 
-  connect(ok, &QPushButton::clicked, this, &KEPAteloLight::OKAction);
-  connect(cancel, &QPushButton::clicked, this, &KEPAteloLight::HideAction);
-  connect(_previewCheck, &QCheckBox::clicked, this, &KEPAteloLight::PreviewChkBAction);
-  connect(_analysisRadio, &QRadioButton::clicked, this, &KEPAteloLight::AnalysisRadBAction);
-  connect(_imageRadio, &QRadioButton::clicked, this, &KEPAteloLight::ImageRadBAction);
   connect(_hueCheck, &QCheckBox::clicked, this, &KEPAteloLight::HueChkBAction);
   connect(_lightCheck, &QCheckBox::clicked, this, &KEPAteloLight::LightChkBAction);
   connect(_saturationCheck, &QCheckBox::clicked, this, &KEPAteloLight::SaturationChkBAction);
@@ -190,77 +159,13 @@ void KEPAteloLight::BuildWindow() {
           &KEPAteloLight::SaturationPrecisionSpinnerAction);
 }
 
-// --- life cycle ---------------------------------------------------------------------
+// --- session ------------------------------------------------------------------------
 
-void KEPAteloLight::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  if (!event->spontaneous() && !_initialised && !InitDialog()) {
-    // Nothing to analyse: the window does not stay.
-    QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
-  }
-}
-
-void KEPAteloLight::closeEvent(QCloseEvent* event) {
-  event->accept();
-  HideAction();
-}
-
-void KEPAteloLight::reject() {
-  HideAction();
-}
-
-bool KEPAteloLight::InitDialog() {
-  KEP_TRACE(4, "(KEPAteloLight::InitDialog)");
-  if (!_target.Open()) return false;
+void KEPAteloLight::StartSession() {
   _settings = _confirmed;
-  _preview = 0;
-  _showAnalysed = 1;
-  _target.MakeControl(_controlSource, _controlArea, _controlWidth, _controlHeight);
-  _controlAnalysed = _controlSource;
   SetControls();
   UpdateColorViewers();
   UpdateControlColorViewer();
-  UpdateAnalysisImage(1);
-  Subscribe();
-  _initialised = true;
-  return true;
-}
-
-void KEPAteloLight::OKAction() {
-  KEP_TRACE(4, "(KEPAteloLight::OKAction)");
-  if (!_initialised) {
-    hide();
-    return;
-  }
-  _confirmed = _settings;
-  hide();
-  Unsubscribe();
-  if (!_preview) UpdateDocumentImage();
-  EndSession();
-}
-
-void KEPAteloLight::HideAction() {
-  KEP_TRACE(4, "(KEPAteloLight::HideAction)");
-  hide();
-  if (!_initialised) return;
-  Unsubscribe();
-  RestoreDocumentImage();
-  EndSession();
-}
-
-void KEPAteloLight::ImageDeleted(KEPAtelIma* image) {
-  if (!_initialised || !_target.Holds(image)) return;
-  hide();
-  Unsubscribe();
-  EndSession();
-}
-
-void KEPAteloLight::EndSession() {
-  _target.Close();
-  _controlSource.clear();
-  _controlAnalysed.clear();
-  _controlArea = KEPAnalysisArea();
-  _initialised = false;
 }
 
 void KEPAteloLight::Subscribe() {
@@ -321,35 +226,6 @@ void KEPAteloLight::AnalyseImage(const unsigned char* src, unsigned char* dst, i
   KEPLightAnalysis::AnalyseImage(src, dst, width, height, area, _settings);
 }
 
-void KEPAteloLight::UpdateAnalysisImage(short redraw) {
-  if (_controlSource.empty()) return;
-  AnalyseImage(_controlSource.data(), _controlAnalysed.data(), _controlWidth, _controlHeight,
-               _controlArea);
-  if (redraw && _showAnalysed) ShowControlImage();
-}
-
-void KEPAteloLight::ShowControlImage() {
-  const std::vector<unsigned char>& shown = _showAnalysed ? _controlAnalysed : _controlSource;
-  if (!shown.empty()) _resultsControl->Show(shown.data(), _controlWidth, _controlHeight);
-}
-
-void KEPAteloLight::UpdateDocumentImage() {
-  if (!_target.IsOpen()) return;
-  _document->SetBusyCursor(true);
-  _target.Apply(
-      [this](const unsigned char* kept, unsigned char* pixels, int width, int height,
-             const KEPAnalysisArea& area) { AnalyseImage(kept, pixels, width, height, area); });
-  _document->SetBusyCursor(false);
-}
-
-void KEPAteloLight::RestoreDocumentImage() {
-  _target.Restore();
-}
-
-void KEPAteloLight::UpdateDocumentIfPreview() {
-  if (_preview) UpdateDocumentImage();
-}
-
 void KEPAteloLight::Reanalyse() {
   UpdateAnalysisImage(1);
   UpdateDocumentIfPreview();
@@ -370,24 +246,6 @@ void KEPAteloLight::UpdateControlColorViewer() {
 }
 
 // --- controls -------------------------------------------------------------------------
-
-void KEPAteloLight::PreviewChkBAction() {
-  _preview = _previewCheck->isChecked() ? 1 : 0;
-  if (_preview)
-    UpdateDocumentImage();
-  else
-    RestoreDocumentImage();
-}
-
-void KEPAteloLight::AnalysisRadBAction() {
-  _showAnalysed = 1;
-  ShowControlImage();
-}
-
-void KEPAteloLight::ImageRadBAction() {
-  _showAnalysed = 0;
-  ShowControlImage();
-}
 
 void KEPAteloLight::ControlColorSliderAction() {
   _settings.control.Set(static_cast<float>(_controlColorSlider->value()), 0.5f, 1.0f);

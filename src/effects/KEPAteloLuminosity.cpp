@@ -2,14 +2,12 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
@@ -38,7 +36,7 @@ int SliderPercent(double value) {
 }  // namespace
 
 KEPAteloLuminosity::KEPAteloLuminosity(KEPAteloDocumentHost* document, QWidget* parent)
-    : QDialog(parent), _document(document), _target(document) {
+    : KEPAnalysisDialog(document, parent) {
   KEP_TRACE(2, "(KEPAteloLuminosity::KEPAteloLuminosity)");
   setObjectName("luminosityDialog");
   setWindowTitle("Luminosity Analysis");
@@ -54,21 +52,7 @@ KEPAteloLuminosity::~KEPAteloLuminosity() {
 
 void KEPAteloLuminosity::BuildWindow() {
   auto* main = new QVBoxLayout(this);
-  _previewCheck = Named(new QCheckBox("Preview"), "previewCheckButton");
-  main->addWidget(_previewCheck);
-
-  auto* results = Frame("resultsControlFrame", "Result Preview");
-  auto* resultsGrid = new QGridLayout(results);
-  _resultsControl =
-      new KEPAnalysisView(results, KEPAnalysisArea::kControlWidth, KEPAnalysisArea::kControlHeight);
-  _resultsControl->setObjectName("resultsControl");
-  _resultsControl->setToolTip("Result Preview");
-  resultsGrid->addWidget(_resultsControl, 0, 0, 1, 2, Qt::AlignCenter);
-  _analysisRadio = Named(new QRadioButton("Analyzed Image"), "analysisRadio");
-  _imageRadio = Named(new QRadioButton("Source Image"), "imageRadio");
-  resultsGrid->addWidget(_analysisRadio, 1, 0);
-  resultsGrid->addWidget(_imageRadio, 1, 1);
-  main->addWidget(results);
+  AddResultsControl(main, "Result Preview");
 
   auto* type = Frame("analysisType", "Analysis Type");
   auto* typeBox = new QHBoxLayout(type);
@@ -124,21 +108,8 @@ void KEPAteloLuminosity::BuildWindow() {
   grid->addWidget(_autoAdjust, 6, 1, 1, 2);
   main->addWidget(parameters);
 
-  auto* buttons = new QHBoxLayout;
-  auto* ok = Named(new QPushButton("  OK  "), "okBtn");
-  auto* cancel = Named(new QPushButton("Cancel"), "cancelBtn");
-  ok->setAutoDefault(false);
-  cancel->setAutoDefault(false);
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  main->addLayout(buttons);
+  AddOkCancel(main);
 
-  connect(ok, &QPushButton::clicked, this, &KEPAteloLuminosity::OKAction);
-  connect(cancel, &QPushButton::clicked, this, &KEPAteloLuminosity::HideAction);
-  connect(_previewCheck, &QCheckBox::clicked, this, &KEPAteloLuminosity::PreviewChkBAction);
-  connect(_analysisRadio, &QRadioButton::clicked, this, &KEPAteloLuminosity::AnalysisRadBAction);
-  connect(_imageRadio, &QRadioButton::clicked, this, &KEPAteloLuminosity::ImageRadBAction);
   connect(_luminosityRadio, &QRadioButton::clicked, this,
           &KEPAteloLuminosity::LuminosityRadBAction);
   connect(_contrastRadio, &QRadioButton::clicked, this, &KEPAteloLuminosity::ContrastRadBAction);
@@ -155,79 +126,15 @@ void KEPAteloLuminosity::BuildWindow() {
   }
 }
 
-// --- life cycle ---------------------------------------------------------------------
+// --- session ------------------------------------------------------------------------
 
-void KEPAteloLuminosity::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  if (!event->spontaneous() && !_initialised && !InitDialog()) {
-    // Nothing to analyse: the window does not stay.
-    QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
-  }
-}
-
-void KEPAteloLuminosity::closeEvent(QCloseEvent* event) {
-  event->accept();
-  HideAction();
-}
-
-void KEPAteloLuminosity::reject() {
-  HideAction();
-}
-
-bool KEPAteloLuminosity::InitDialog() {
-  KEP_TRACE(4, "(KEPAteloLuminosity::InitDialog)");
-  if (!_target.Open()) return false;
+void KEPAteloLuminosity::StartSession() {
   _settings = _confirmed;
   _smallest = _largest = -1.0f;
-  _preview = 0;
-  _showAnalysed = 1;
   SetControls();
-  _target.MakeControl(_controlSource, _controlArea, _controlWidth, _controlHeight);
-  _controlAnalysed = _controlSource;
   SortShadingStep();
   ControlCheckBoxes();
   UpdateColorShadingViewer();
-  UpdateAnalysisImage(1);
-  Subscribe();
-  _initialised = true;
-  return true;
-}
-
-void KEPAteloLuminosity::OKAction() {
-  KEP_TRACE(4, "(KEPAteloLuminosity::OKAction)");
-  if (!_initialised) {
-    hide();
-    return;
-  }
-  _confirmed = _settings;
-  hide();
-  Unsubscribe();
-  if (!_preview) UpdateDocumentImage();
-  EndSession();
-}
-
-void KEPAteloLuminosity::HideAction() {
-  KEP_TRACE(4, "(KEPAteloLuminosity::HideAction)");
-  hide();
-  if (!_initialised) return;
-  Unsubscribe();
-  RestoreDocumentImage();
-  EndSession();
-}
-
-void KEPAteloLuminosity::ImageDeleted(KEPAtelIma* image) {
-  if (!_initialised || !_target.Holds(image)) return;
-  hide();
-  Unsubscribe();
-  EndSession();
-}
-
-void KEPAteloLuminosity::EndSession() {
-  _target.Close();
-  _controlSource.clear();
-  _controlAnalysed.clear();
-  _controlArea = KEPAnalysisArea();
-  _initialised = false;
 }
 
 void KEPAteloLuminosity::Subscribe() {
@@ -306,36 +213,6 @@ void KEPAteloLuminosity::AnalyseImage(const unsigned char* src, unsigned char* d
   if (busy) _document->SetBusyCursor(false);
 }
 
-void KEPAteloLuminosity::UpdateAnalysisImage(short redraw) {
-  if (_controlSource.empty()) return;
-  AnalyseImage(_controlSource.data(), _controlAnalysed.data(), _controlWidth, _controlHeight,
-               _controlArea, false);
-  if (redraw && _showAnalysed) ShowControlImage();
-}
-
-void KEPAteloLuminosity::ShowControlImage() {
-  const std::vector<unsigned char>& shown = _showAnalysed ? _controlAnalysed : _controlSource;
-  if (!shown.empty()) _resultsControl->Show(shown.data(), _controlWidth, _controlHeight);
-}
-
-void KEPAteloLuminosity::UpdateDocumentImage() {
-  if (!_target.IsOpen()) return;
-  _document->SetBusyCursor(true);
-  _target.Apply([this](const unsigned char* kept, unsigned char* pixels, int width, int height,
-                       const KEPAnalysisArea& area) {
-    AnalyseImage(kept, pixels, width, height, area, false);
-  });
-  _document->SetBusyCursor(false);
-}
-
-void KEPAteloLuminosity::RestoreDocumentImage() {
-  _target.Restore();
-}
-
-void KEPAteloLuminosity::UpdateDocumentIfPreview() {
-  if (_preview) UpdateDocumentImage();
-}
-
 void KEPAteloLuminosity::DisplayLuminosityValueAction(const KEPMathPoint2Df& viewPoint) {
   KEPAtelIma* image = _target.GetImage();
   const unsigned char* kept = _target.GetKeptPixels();
@@ -361,24 +238,6 @@ void KEPAteloLuminosity::DisplayLuminosityValueAction(const KEPMathPoint2Df& vie
 }
 
 // --- controls -------------------------------------------------------------------------
-
-void KEPAteloLuminosity::PreviewChkBAction() {
-  _preview = _previewCheck->isChecked() ? 1 : 0;
-  if (_preview)
-    UpdateDocumentImage();
-  else
-    RestoreDocumentImage();
-}
-
-void KEPAteloLuminosity::AnalysisRadBAction() {
-  _showAnalysed = 1;
-  ShowControlImage();
-}
-
-void KEPAteloLuminosity::ImageRadBAction() {
-  _showAnalysed = 0;
-  ShowControlImage();
-}
 
 void KEPAteloLuminosity::SetType(int type) {
   _settings.type = type;

@@ -1,11 +1,8 @@
 #pragma once
 
-#include <QDialog>
 #include <QPointer>
-#include <vector>
 
-#include "effects/KEPAnalysisArea.h"
-#include "effects/KEPAnalysisTarget.h"
+#include "effects/KEPAnalysisDialog.h"
 #include "effects/KEPLuminosityAnalysis.h"
 #include "effects/KEPLuminosityShading.h"
 #include "platform/viewer/KEPMathPoint2Df.h"
@@ -13,7 +10,6 @@
 class KEP2DViewer;
 class KEPAnalysisSwatch;
 class KEPAnalysisView;
-class KEPAtelIma;
 class KEPAteloDocumentHost;
 class QCheckBox;
 class QPushButton;
@@ -26,7 +22,7 @@ class QSlider;
 // of the area shows the result inside the window; "Preview" shows it on the
 // document's picture; OK applies it and Cancel puts the picture back. While
 // the window is open, the status bar tells the value under the pointer.
-class KEPAteloLuminosity : public QDialog {
+class KEPAteloLuminosity : public KEPAnalysisDialog {
   Q_OBJECT
 
  public:
@@ -35,18 +31,10 @@ class KEPAteloLuminosity : public QDialog {
 
   const KEPLuminositySettings& GetSettings() const { return _settings; }
   const KEPLuminositySettings& GetConfirmedSettings() const { return _confirmed; }
-  const std::vector<unsigned char>& GetControlImage(bool analysed) const {
-    return analysed ? _controlAnalysed : _controlSource;
-  }
-  int GetControlWidth() const { return _controlWidth; }
-  int GetControlHeight() const { return _controlHeight; }
   const std::vector<unsigned char>& GetShadingBar() const { return _shadingBar; }
   // The range of values measured when the window opened (-1 before).
   float GetSmallest() const { return _smallest; }
   float GetLargest() const { return _largest; }
-  // The document is about to delete an image: if it is the one analysed,
-  // the window closes without touching it.
-  void ImageDeleted(KEPAtelIma* image);
 
   // --- operations ------------------------------------------------------------
   void AnalyseImage(const unsigned char* src, unsigned char* dst, int width, int height,
@@ -54,20 +42,11 @@ class KEPAteloLuminosity : public QDialog {
   void InitSortedShadingStep();
   void SortShadingStep();
   void ControlCheckBoxes();
-  void UpdateAnalysisImage(short redraw);
-  void UpdateDocumentImage();
-  void RestoreDocumentImage();
   void UpdateColorShadingViewer();
   // The pointer moved over the document's viewer (view coordinates).
   void DisplayLuminosityValueAction(const KEPMathPoint2Df& viewPoint);
-  bool InitDialog();
-  void OKAction();
-  void HideAction();
 
   // --- controls --------------------------------------------------------------
-  void PreviewChkBAction();
-  void AnalysisRadBAction();
-  void ImageRadBAction();
   void LuminosityRadBAction();
   void ContrastRadBAction();
   void LuminosityFreqSliderAction();
@@ -85,9 +64,14 @@ class KEPAteloLuminosity : public QDialog {
   void AutoAdjustmentPushBAction();
 
  protected:
-  void showEvent(QShowEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-  void reject() override;
+  void Analyse(const unsigned char* src, unsigned char* dst, int width, int height,
+               const KEPAnalysisArea& area) override {
+    AnalyseImage(src, dst, width, height, area, false);
+  }
+  void StartSession() override;
+  void ConfirmSettings() override { _confirmed = _settings; }
+  void Subscribe() override;
+  void Unsubscribe() override;
 
  private:
   void BuildWindow();
@@ -96,33 +80,17 @@ class KEPAteloLuminosity : public QDialog {
   void LevelSliderAction(int level);
   void LevelSliderEndAction(int level);
   void SetType(int type);
-  void UpdateDocumentIfPreview();
-  void ShowControlImage();
-  void Subscribe();
-  void Unsubscribe();
-  void EndSession();
 
-  KEPAteloDocumentHost* _document;
   KEPLuminositySettings _confirmed;
   KEPLuminositySettings _settings;
   // Points at the levels of _settings.
   KEPLuminosityShading _shading;
-  short _preview = 0;
-  short _showAnalysed = 1;
-  bool _initialised = false;
   float _smallest = -1.0f, _largest = -1.0f;
-  KEPAnalysisTarget _target;
-  std::vector<unsigned char> _controlSource, _controlAnalysed, _shadingBar;
-  KEPAnalysisArea _controlArea;
-  int _controlWidth = 0, _controlHeight = 0;
+  std::vector<unsigned char> _shadingBar;
   // Pointer motion over the document's viewer while the window is open.
   QPointer<KEP2DViewer> _viewer;
   int _hoverId = 0;
 
-  QCheckBox* _previewCheck;
-  KEPAnalysisView* _resultsControl;
-  QRadioButton* _analysisRadio;
-  QRadioButton* _imageRadio;
   QRadioButton* _luminosityRadio;
   QRadioButton* _contrastRadio;
   QSlider* _frequencySlider;
