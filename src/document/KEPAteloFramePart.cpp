@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "document/KEPAteloIcons.h"
+#include "platform/KEPDialogParts.h"
 #include "platform/KEPTrace.h"
 
 KEPAteloFramePart::KEPAteloFramePart(QWidget* parent, PasteFunction paste)
@@ -38,17 +39,11 @@ KEPAteloFramePart::KEPAteloFramePart(QWidget* parent, PasteFunction paste)
   main->addWidget(frame);
   SelectCell(1);
 
-  auto* buttons = new QHBoxLayout;
   auto* ok = new QPushButton("Paste ");
   ok->setObjectName("framePartOkBtn");
   auto* cancel = new QPushButton("Cancel ");
   cancel->setObjectName("framePartCancelBtn");
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addStretch();
-  buttons->addWidget(cancel);
-  buttons->addStretch();
-  main->addLayout(buttons);
+  KEPDialogParts::AddSpreadButtons(main, {ok, cancel});
   connect(ok, &QPushButton::clicked, this, &KEPAteloFramePart::OkAction);
   connect(cancel, &QPushButton::clicked, this, &KEPAteloFramePart::HideAction);
 }

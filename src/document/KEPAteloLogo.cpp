@@ -21,20 +21,17 @@
 #include "document/KEPAteloFileTypes.h"
 #include "document/KEPAteloIcons.h"
 #include "image/KEPAtelIma.h"
+#include "platform/KEPDialogParts.h"
 #include "platform/KEPErrmsg.h"
 #include "platform/KEPPrompt.h"
 #include "platform/KEPTrace.h"
 #include "platform/settings/KEPSettingsFile.h"
 
+using KEPDialogParts::Named;
+
 namespace {
 
 const char kDefault[] = "Default";
-
-template <class W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
 
 std::string TrimRight(std::string text) {
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();

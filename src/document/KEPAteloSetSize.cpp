@@ -10,16 +10,13 @@
 #include <cstdlib>
 
 #include "image/KEPAtelIma.h"
+#include "platform/KEPDialogParts.h"
 #include "platform/KEPPrompt.h"
 #include "platform/KEPTrace.h"
 
-namespace {
+using KEPDialogParts::Named;
 
-template <class Widget>
-Widget* Named(Widget* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
+namespace {
 
 // An editor `characters` wide that takes at most that many characters.
 QLineEdit* Editor(const char* name, int characters) {
@@ -60,18 +57,12 @@ KEPAteloSetSize::KEPAteloSetSize(QWidget* parent, ApplyFunction apply)
   grid->addWidget(Named(new QLabel("% "), "sizeRatioEndLbl"), 3, 2);
   main->addWidget(frame);
 
-  auto* buttons = new QHBoxLayout;
   auto* ok = Named(new QPushButton("Apply"), "setSizeOkBtn");
   auto* cancel = Named(new QPushButton("Cancel"), "setSizeCancelBtn");
   // Return in an editor ends the edit; it must not apply the size as well.
   ok->setAutoDefault(false);
   cancel->setAutoDefault(false);
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addStretch();
-  buttons->addWidget(cancel);
-  buttons->addStretch();
-  main->addLayout(buttons);
+  KEPDialogParts::AddSpreadButtons(main, {ok, cancel});
 
   connect(_widthValue, &QLineEdit::editingFinished, this, &KEPAteloSetSize::SetWidthAction);
   connect(_heightValue, &QLineEdit::editingFinished, this, &KEPAteloSetSize::SetHeightAction);

@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "platform/KEPDialogParts.h"
+
 class QGroupBox;
 class QObject;
 class QSlider;
@@ -10,11 +12,7 @@ class QWidget;
 // Building blocks shared by the analysis windows.
 namespace KEPAnalysisControls {
 
-template <class Widget>
-Widget* Named(Widget* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
+using KEPDialogParts::Named;
 
 QGroupBox* Frame(const char* name, const char* title);
 // A horizontal slider of low..high in steps of one.

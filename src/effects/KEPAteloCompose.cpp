@@ -20,6 +20,7 @@
 #include "effects/KEPComposeSheet.h"
 #include "image/KEPAtelIma.h"
 #include "image/KEPAtelImaFormat.h"
+#include "platform/KEPDialogParts.h"
 #include "platform/KEPErrmsg.h"
 #include "platform/KEPPrompt.h"
 #include "platform/KEPTrace.h"
@@ -30,18 +31,13 @@
 #include "platform/viewer/KEPCatalog2DImagePixelRep.h"
 #include "series/KEPAteloDocumentHost.h"
 
+using KEPDialogParts::Named;
+
 namespace {
 
 // Cells outlined in the preview at most: enough to see the grid.
 constexpr int kPreviewCells = 400;
 constexpr int kColorViewerWidth = 24, kColorViewerHeight = 48;
-
-template <class Widget>
-Widget* Named(Widget* widget, const char* name, const char* help = nullptr) {
-  widget->setObjectName(name);
-  if (help) widget->setToolTip(help);
-  return widget;
-}
 
 QLineEdit* IntegerField(const char* name) {
   auto* field = Named(new QLineEdit, name);
@@ -185,15 +181,9 @@ KEPAteloCompose::KEPAteloCompose(KEPAteloDocumentHost* document, QWidget* parent
   bgBox->addWidget(_colorViewer, 2, 4, 8, 1);
   main->addWidget(background);
 
-  auto* buttons = new QHBoxLayout;
   auto* ok = Named(new QPushButton("  OK  "), "okBtn");
   auto* cancel = Named(new QPushButton("Cancel"), "cancelBtn");
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addStretch();
-  buttons->addWidget(cancel);
-  buttons->addStretch();
-  main->addLayout(buttons);
+  KEPDialogParts::AddSpreadButtons(main, {ok, cancel});
 
   for (QLineEdit* field : {_imageWidthVal, _imageHeightVal})
     connect(field, &QLineEdit::editingFinished, this, &KEPAteloCompose::ImageSizeAction);

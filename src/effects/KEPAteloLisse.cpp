@@ -20,6 +20,7 @@
 #include "effects/KEPComponentArrays.h"
 #include "effects/KEPSmoothingRun.h"
 #include "image/KEPAtelIma.h"
+#include "platform/KEPDialogParts.h"
 #include "platform/KEPErrmsg.h"
 #include "platform/KEPIdleWork.h"
 #include "platform/KEPTrace.h"
@@ -27,6 +28,8 @@
 #include "platform/viewer/KEPCatalog2DImagePixelRep.h"
 #include "series/KEPAteloDocumentHost.h"
 #include "series/KEPAteloSeries.h"
+
+using KEPDialogParts::Named;
 
 namespace {
 
@@ -41,13 +44,6 @@ const char* const kTitles[2][3] = {
     {" Red          ", " Green        ", " Blue         "},
     {" Hue          ", " Lightness    ", " Saturation   "},
 };
-
-template <class Widget>
-Widget* Named(Widget* widget, const char* name, const char* help = nullptr) {
-  widget->setObjectName(name);
-  if (help) widget->setToolTip(help);
-  return widget;
-}
 
 // Busy cursor for the life of a handler.
 class BusyCursor {
@@ -129,15 +125,9 @@ KEPAteloLisse::KEPAteloLisse(KEPAteloDocumentHost* document, QWidget* parent)
   _resetBtn->setEnabled(false);
   _reframeBtn->setEnabled(false);
 
-  auto* buttons = new QHBoxLayout;
   auto* ok = Named(new QPushButton("OK"), "okBtn");
   auto* close = Named(new QPushButton("Close"), "cancelBtn");
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addStretch();
-  buttons->addWidget(close);
-  buttons->addStretch();
-  main->addLayout(buttons);
+  KEPDialogParts::AddSpreadButtons(main, {ok, close});
 
   connect(_kSlider, &QSlider::valueChanged, this,
           [this](int value) { KAction(static_cast<double>(value) / kSliderScale); });

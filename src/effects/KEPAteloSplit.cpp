@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "image/KEPAtelIma.h"
+#include "platform/KEPDialogParts.h"
 #include "platform/KEPErrmsg.h"
 #include "platform/KEPTrace.h"
 #include "platform/viewer/KEP2DCustomRep.h"
@@ -21,14 +22,9 @@
 #include "series/KEPAteloDocumentHost.h"
 #include "series/KEPAteloSeries.h"
 
-namespace {
+using KEPDialogParts::Named;
 
-template <class Widget>
-Widget* Named(Widget* widget, const char* name, const char* help = nullptr) {
-  widget->setObjectName(name);
-  if (help) widget->setToolTip(help);
-  return widget;
-}
+namespace {
 
 QLineEdit* ReadOnlyField(const char* name) {
   auto* field = Named(new QLineEdit, name);
@@ -86,15 +82,9 @@ KEPAteloSplit::KEPAteloSplit(KEPAteloDocumentHost* document, QWidget* parent)
   mainBox->addWidget(preview, 1);
   outer->addWidget(main, 1);
 
-  auto* buttons = new QHBoxLayout;
   _okBtn = Named(new QPushButton("OK"), "okBtn");
   auto* cancel = Named(new QPushButton("Cancel"), "cancelBtn");
-  buttons->addStretch();
-  buttons->addWidget(_okBtn);
-  buttons->addStretch();
-  buttons->addWidget(cancel);
-  buttons->addStretch();
-  outer->addLayout(buttons);
+  KEPDialogParts::AddSpreadButtons(outer, {_okBtn, cancel});
 
   connect(_prevBtn, &QPushButton::clicked, this, &KEPAteloSplit::PreviousAction);
   connect(_nextBtn, &QPushButton::clicked, this, &KEPAteloSplit::NextAction);

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "image/KEPAtelIma.h"
+#include "platform/KEPDialogParts.h"
 #include "platform/KEPErrmsg.h"
 #include "platform/KEPTrace.h"
 #include "platform/link/lnk.h"
@@ -63,15 +64,9 @@ KEPAteloPrinter::KEPAteloPrinter(KEPAteloDocumentHost* host, QWidget* parent,
   connect(ok, &QPushButton::clicked, this, &KEPAteloPrinter::PrintAction);
   connect(cancel, &QPushButton::clicked, this, &KEPAteloPrinter::HideAction);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addStretch();
-  buttons->addWidget(cancel);
-  buttons->addStretch();
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(_list, 1);
-  layout->addLayout(buttons);
+  KEPDialogParts::AddSpreadButtons(layout, {ok, cancel});
   LoadCommands();
 }
 

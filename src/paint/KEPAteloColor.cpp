@@ -13,6 +13,7 @@
 
 #include "image/KEPAtelIma.h"
 #include "paint/KEPColourMatch.h"
+#include "platform/KEPDialogParts.h"
 #include "platform/KEPTrace.h"
 #include "platform/viewer/KEP2DViewer.h"
 #include "platform/viewer/KEPCatalog2DImagePixelRep.h"
@@ -112,17 +113,11 @@ KEPAteloColor::KEPAteloColor(KEPAteloDocumentHost* document, QWidget* parent)
   connect(_sampleColorBtn, &QPushButton::toggled, this, &KEPAteloColor::SampleColorAction);
   connect(_matchBtn, &QPushButton::clicked, this, &KEPAteloColor::MatchAction);
 
-  auto* buttons = new QHBoxLayout;
   auto* ok = new QPushButton("OK");
   ok->setObjectName("okBtn");
   auto* close = new QPushButton("Close");
   close->setObjectName("cancelBtn");
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addStretch();
-  buttons->addWidget(close);
-  buttons->addStretch();
-  main->addLayout(buttons);
+  KEPDialogParts::AddSpreadButtons(main, {ok, close});
   connect(ok, &QPushButton::clicked, this, &KEPAteloColor::ApplyAction);
   connect(close, &QPushButton::clicked, this, &KEPAteloColor::HideAction);
 

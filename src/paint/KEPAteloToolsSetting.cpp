@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "paint/KEPToolSample.h"
+#include "platform/KEPDialogParts.h"
 #include "platform/KEPTrace.h"
 #include "platform/viewer/KEP2DViewer.h"
 #include "platform/viewer/KEPCatalog2DImagePixelRep.h"
@@ -100,17 +101,11 @@ KEPAteloToolsSetting::KEPAteloToolsSetting(KEPAteloDocumentHost* document, QWidg
   }
   main->addLayout(grid);
 
-  auto* buttons = new QHBoxLayout;
   auto* ok = new QPushButton("OK");
   ok->setObjectName("okBtn");
   auto* close = new QPushButton("Close");
   close->setObjectName("cancelBtn");
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addStretch();
-  buttons->addWidget(close);
-  buttons->addStretch();
-  main->addLayout(buttons);
+  KEPDialogParts::AddSpreadButtons(main, {ok, close});
   connect(ok, &QPushButton::clicked, this, &KEPAteloToolsSetting::ApplyAction);
   connect(close, &QPushButton::clicked, this, &KEPAteloToolsSetting::HideAction);
 

@@ -21,11 +21,14 @@
 
 #include "image/KEPAtelIma.h"
 #include "image/KEPAtelImaFormat.h"
+#include "platform/KEPDialogParts.h"
 #include "platform/KEPErrmsg.h"
 #include "platform/KEPPrompt.h"
 #include "platform/KEPTrace.h"
 #include "platform/settings/KEPSettingsFile.h"
 #include "settings/KEPAteloSettings.h"
+
+using KEPDialogParts::Named;
 
 namespace {
 
@@ -69,12 +72,6 @@ QGroupBox* Frame(const char* name, const char* title) {
   auto* frame = new QGroupBox(title);
   frame->setObjectName(name);
   return frame;
-}
-
-template <class Widget>
-Widget* Named(Widget* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
 }
 
 }  // namespace
@@ -189,17 +186,11 @@ KEPAteloDefaults::KEPAteloDefaults(QWidget* parent, KEPAteloSettings& settings)
   splitBox->addWidget(_splitEndLbl);
   second->addWidget(split);
 
-  auto* buttons = new QHBoxLayout;
   auto* ok = Named(new QPushButton("  OK  "), "okBtn");
   auto* cancel = Named(new QPushButton("Cancel"), "cancelBtn");
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addStretch();
-  buttons->addWidget(cancel);
-  buttons->addStretch();
   main->addStretch();
   second->addStretch();
-  outer->addLayout(buttons);
+  KEPDialogParts::AddSpreadButtons(outer, {ok, cancel});
 
   connect(ok, &QPushButton::clicked, this, &KEPAteloDefaults::OkAction);
   connect(cancel, &QPushButton::clicked, this, &KEPAteloDefaults::HideAction);
