@@ -577,6 +577,14 @@ class KEPAteloDocument : public QMainWindow,
   // area misses the image.
   bool CommitDrawing(KEPAtelIma* image, int x0, int y0, int x1, int y1, bool saveForUndo,
                      const std::function<void(KEPAtelIma&)>& draw);
+  // The stroke's next segment, from its last pixel to the one under
+  // `point`, which becomes the last; false when the pointer stayed on the
+  // same pixel or the segment runs wholly outside the image.
+  bool NextStrokeSegment(const KEPAtelIma* image, const KEPMathPoint2Df& point, int& fromX,
+                         int& fromY, int& x, int& y);
+  // CommitDrawing over the box a brush of `reach` covers along a segment.
+  void CommitSegment(KEPAtelIma* image, int fromX, int fromY, int x, int y, int reach,
+                     bool saveForUndo, const std::function<void(KEPAtelIma&)>& draw);
   // A shape finished with a drawing tool: a polygon through view points, or
   // a circle, drawn in `mode` (0 outline, 1 filled) with the current colour
   // and parameters.

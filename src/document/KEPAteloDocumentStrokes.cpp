@@ -99,6 +99,23 @@ bool KEPAteloDocument::CommitDrawing(KEPAtelIma* image, int x0, int y0, int x1, 
   return true;
 }
 
+bool KEPAteloDocument::NextStrokeSegment(const KEPAtelIma* image, const KEPMathPoint2Df& point,
+                                         int& fromX, int& fromY, int& x, int& y) {
+  const bool inside = PointerToPixel(image, point, x, y);
+  if (x == _strokeX && y == _strokeY) return false;
+  fromX = std::exchange(_strokeX, x);
+  fromY = std::exchange(_strokeY, y);
+  // A stroke that comes in from outside draws from its last point outside.
+  return inside || Inside(image, fromX, fromY);
+}
+
+void KEPAteloDocument::CommitSegment(KEPAtelIma* image, int fromX, int fromY, int x, int y,
+                                     int reach, bool saveForUndo,
+                                     const std::function<void(KEPAtelIma&)>& draw) {
+  CommitDrawing(image, std::min(fromX, x) - reach, std::min(fromY, y) - reach,
+                std::max(fromX, x) + reach, std::max(fromY, y) + reach, saveForUndo, draw);
+}
+
 // --- free-hand pen --------------------------------------------------------------------------
 
 void KEPAteloDocument::BeginHandDraw(const KEPMathPoint2Df& point, int) {
@@ -116,19 +133,12 @@ void KEPAteloDocument::BeginHandDraw(const KEPMathPoint2Df& point, int) {
 void KEPAteloDocument::ManipulateHandDraw(const KEPMathPoint2Df& point, int) {
   KEPAtelIma* image = GetPosImage(0);
   if (!image) return;
-  int x, y;
-  const bool inside = PointerToPixel(image, point, x, y);
-  if (x == _strokeX && y == _strokeY) return;
-  const int fromX = std::exchange(_strokeX, x), fromY = std::exchange(_strokeY, y);
-  // A stroke that comes in from outside draws from its last point outside.
-  if (!inside && !Inside(image, fromX, fromY)) return;
-  const int reach = BrushReach(_thickness);
-  CommitDrawing(
-      image, std::min(fromX, x) - reach, std::min(fromY, y) - reach, std::max(fromX, x) + reach,
-      std::max(fromY, y) + reach, true, [&](KEPAtelIma& target) {
-        const Pixels t(target);
-        DrawSegment(t.bytes, t.width, t.height, _color, fromX, fromY, x, y, _thickness, _blend);
-      });
+  int fromX, fromY, x, y;
+  if (!NextStrokeSegment(image, point, fromX, fromY, x, y)) return;
+  CommitSegment(image, fromX, fromY, x, y, BrushReach(_thickness), true, [&](KEPAtelIma& target) {
+    const Pixels t(target);
+    DrawSegment(t.bytes, t.width, t.height, _color, fromX, fromY, x, y, _thickness, _blend);
+  });
 }
 
 // --- spray ----------------------------------------------------------------------------------
@@ -151,20 +161,16 @@ void KEPAteloDocument::BeginSprayDraw(const KEPMathPoint2Df& point, int) {
 void KEPAteloDocument::ManipulateSprayDraw(const KEPMathPoint2Df& point, int) {
   KEPAtelIma* image = GetPosImage(0);
   if (!image) return;
-  int x, y;
-  const bool inside = PointerToPixel(image, point, x, y);
-  if (x == _strokeX && y == _strokeY) return;
-  const int fromX = std::exchange(_strokeX, x), fromY = std::exchange(_strokeY, y);
-  if (!inside && !Inside(image, fromX, fromY)) return;
+  int fromX, fromY, x, y;
+  if (!NextStrokeSegment(image, point, fromX, fromY, x, y)) return;
   const int r = _sprayRadius;
   SprayDraws draws;
-  CommitDrawing(image, std::min(fromX, x) - r, std::min(fromY, y) - r, std::max(fromX, x) + r,
-                std::max(fromY, y) + r, true, [&](KEPAtelIma& target) {
-                  const Pixels t(target);
-                  SpraySegmentWithSource(SprayDraws::Draw, t.bytes, t.width, t.height, fromX, fromY,
-                                         x, y, _color, r, _sprayDensity, _blend);
-                  draws.Replay();
-                });
+  CommitSegment(image, fromX, fromY, x, y, r, true, [&](KEPAtelIma& target) {
+    const Pixels t(target);
+    SpraySegmentWithSource(SprayDraws::Draw, t.bytes, t.width, t.height, fromX, fromY, x, y, _color,
+                           r, _sprayDensity, _blend);
+    draws.Replay();
+  });
 }
 
 // --- eraser ---------------------------------------------------------------------------------
@@ -199,14 +205,9 @@ void KEPAteloDocument::ManipulateErase(const KEPMathPoint2Df& point, int) {
   KEPAtelIma* image = GetPosImage(0);
   if (!image) return;
   if (!image->CanErase()) return StopEraser();
-  int x, y;
-  const bool inside = PointerToPixel(image, point, x, y);
-  if (x == _strokeX && y == _strokeY) return;
-  const int fromX = std::exchange(_strokeX, x), fromY = std::exchange(_strokeY, y);
-  if (!inside && !Inside(image, fromX, fromY)) return;
-  const int reach = BrushReach(_thickness);
-  CommitDrawing(image, std::min(fromX, x) - reach, std::min(fromY, y) - reach,
-                std::max(fromX, x) + reach, std::max(fromY, y) + reach, false,
+  int fromX, fromY, x, y;
+  if (!NextStrokeSegment(image, point, fromX, fromY, x, y)) return;
+  CommitSegment(image, fromX, fromY, x, y, BrushReach(_thickness), false,
                 [&](KEPAtelIma& target) { EraseSegment(target, fromX, fromY, x, y, _thickness); });
 }
 

@@ -21,10 +21,13 @@
 #include "effects/KEPGlowColour.h"
 #include "effects/KEPGlowPixelView.h"
 #include "image/KEPAtelIma.h"
+#include "platform/KEPDialogParts.h"
 #include "platform/KEPIdleWork.h"
 #include "platform/KEPTrace.h"
 #include "platform/viewer/KEP2DIndicator.h"
 #include "series/KEPAteloDocumentHost.h"
+
+using KEPDialogParts::Named;
 
 namespace {
 
@@ -60,30 +63,6 @@ float SymmetryOf(int x) {
 }
 int SymmetryPosition(float symmetry) {
   return static_cast<int>(symmetry * 100.0);
-}
-
-QGroupBox* Frame(const char* name, const char* title) {
-  auto* frame = new QGroupBox(title);
-  frame->setObjectName(name);
-  return frame;
-}
-
-QLabel* Label(const char* name, const char* text) {
-  auto* label = new QLabel(text);
-  label->setObjectName(name);
-  return label;
-}
-
-QPushButton* Button(const char* name, const char* text) {
-  auto* button = new QPushButton(text);
-  button->setObjectName(name);
-  return button;
-}
-
-QCheckBox* Check(const char* name, const char* text) {
-  auto* check = new QCheckBox(text);
-  check->setObjectName(name);
-  return check;
 }
 
 // A slider over [minimum, maximum] moved by (maximum - minimum) / steps a
@@ -149,22 +128,23 @@ KEPAteloGlow::~KEPAteloGlow() {
 }
 
 void KEPAteloGlow::BuildControls() {
-  auto* sc = Frame("scFrame", "Selection Color");
+  auto* sc = Named(new QGroupBox("Selection Color"), "scFrame");
   _hcSlider = Slider("hcSlider", 0, 359, 359);
   _hcSlider->setValue(300);  // the default highlight, magenta
   _hcViewer = new KEPGlowPixelView(sc, "hcViewer", 40, 20);
   _scControlViewer = new KEPGlowPixelView(sc, "scControlViewer", 200, 200);
   auto* scLayout = new QGridLayout(sc);
-  scLayout->addWidget(Label("hcLbl", "Highlight Color :"), 0, 0);
+  scLayout->addWidget(Named(new QLabel("Highlight Color :"), "hcLbl"), 0, 0);
   scLayout->addWidget(_hcSlider, 0, 1);
   scLayout->addWidget(_hcViewer, 0, 2);
   scLayout->addWidget(_scControlViewer, 1, 0, 1, 3, Qt::AlignCenter);
 
-  auto* rp = Frame("rpFrame", "Result Preview");
+  auto* rp = Named(new QGroupBox("Result Preview"), "rpFrame");
   _rpControlViewer = new KEPGlowPixelView(rp, "rpControlViewer", 200, 200);
-  _previewRTBtn = Check("ResultPreviewRadBtnRT", "Real Time Preview");
-  _previewDoBtn = Button("ResultPreviewDoPBtn", "Refresh Preview");
-  _previewInterruptBtn = Button("ResultPreviewInterruptBtn", "Interrupt Calculation");
+  _previewRTBtn = Named(new QCheckBox("Real Time Preview"), "ResultPreviewRadBtnRT");
+  _previewDoBtn = Named(new QPushButton("Refresh Preview"), "ResultPreviewDoPBtn");
+  _previewInterruptBtn =
+      Named(new QPushButton("Interrupt Calculation"), "ResultPreviewInterruptBtn");
   _previewInterruptBtn->setEnabled(false);
   _calcViewer = new KEPGlowPixelView(rp, "CalcViewer1", 16, 16);
   auto* rpLayout = new QGridLayout(rp);
@@ -174,69 +154,69 @@ void KEPAteloGlow::BuildControls() {
   rpLayout->addWidget(_previewInterruptBtn, 2, 1);
   rpLayout->addWidget(_calcViewer, 2, 2);
 
-  auto* ls = Frame("lsFrame", "Light Source");
+  auto* ls = Named(new QGroupBox("Light Source"), "lsFrame");
   _intensSlider = Slider("lsIntensSlider", 0, 1000, 200);
   _intensSpinner = Spinner("lsIntensSpinner", 0, 1000, 4);
   _hueSatViewer =
       new KEPGlowPixelView(ls, "hueSatViewer", 2 * kDiscCentre + 1, 2 * kDiscCentre + 1);
   _lsColorViewer = new KEPGlowPixelView(ls, "lsColorViewer", 40, 20);
-  _whiteSatBtn = Check("lsWhiteSatChkBtn", "White Saturation");
+  _whiteSatBtn = Named(new QCheckBox("White Saturation"), "lsWhiteSatChkBtn");
   auto* lsLayout = new QGridLayout(ls);
-  lsLayout->addWidget(Label("lsIntensLbl", "Intensity :"), 0, 0);
+  lsLayout->addWidget(Named(new QLabel("Intensity :"), "lsIntensLbl"), 0, 0);
   lsLayout->addWidget(_intensSlider, 0, 1);
   lsLayout->addWidget(_intensSpinner, 0, 2);
-  lsLayout->addWidget(Label("lsColorLbl", "Color :"), 1, 0);
+  lsLayout->addWidget(Named(new QLabel("Color :"), "lsColorLbl"), 1, 0);
   lsLayout->addWidget(_hueSatViewer, 1, 1);
   lsLayout->addWidget(_lsColorViewer, 1, 2);
   lsLayout->addWidget(_whiteSatBtn, 2, 1);
 
-  auto* hv = Frame("hvFrame", "Halo Visualization");
+  auto* hv = Named(new QGroupBox("Halo Visualization"), "hvFrame");
   _hvViewer = new KEPGlowPixelView(hv, "hvViewer", 101, 101);
-  _haloRTBtn = Check("haloVisuRadBtnRT", "Real Time Visualization");
-  _haloGetBtn = Button("haloVisuGetVBtn", "Refresh Visualization");
+  _haloRTBtn = Named(new QCheckBox("Real Time Visualization"), "haloVisuRadBtnRT");
+  _haloGetBtn = Named(new QPushButton("Refresh Visualization"), "haloVisuGetVBtn");
   auto* hvLayout = new QGridLayout(hv);
   hvLayout->addWidget(_hvViewer, 0, 0, 2, 1);
   hvLayout->addWidget(_haloRTBtn, 0, 1);
   hvLayout->addWidget(_haloGetBtn, 1, 1);
 
-  auto* hp = Frame("hpFrame", "Halo Parameters");
+  auto* hp = Named(new QGroupBox("Halo Parameters"), "hpFrame");
   _sizeSlider = Slider("haloSizeSlider", 50, 500, 18);
   _sizeSpinner = Spinner("haloSizeSpinner", 50, 500, 3);
-  auto* flare = Frame("flareFrame", "Flare");
+  auto* flare = Named(new QGroupBox("Flare"), "flareFrame");
   _flarePropSlider = Slider("flarePropSlider", 0, 100, 100);
   _flarePropSpinner = Spinner("flarePropSpinner", 0, 100, 3);
   _flareDiffSlider = Slider("flareDiffSlider", 0, 100, 100);
   _flareDiffSpinner = Spinner("flareDiffSpinner", 0, 100, 3);
   auto* flareLayout = new QGridLayout(flare);
-  flareLayout->addWidget(Label("fpLbl", "Intensity :"), 0, 0);
+  flareLayout->addWidget(Named(new QLabel("Intensity :"), "fpLbl"), 0, 0);
   flareLayout->addWidget(_flarePropSlider, 0, 1);
   flareLayout->addWidget(_flarePropSpinner, 0, 2);
-  flareLayout->addWidget(Label("fdLbl", "Diffusion :"), 1, 0);
+  flareLayout->addWidget(Named(new QLabel("Diffusion :"), "fdLbl"), 1, 0);
   flareLayout->addWidget(_flareDiffSlider, 1, 1);
   flareLayout->addWidget(_flareDiffSpinner, 1, 2);
-  auto* rd = Frame("rdFrame", "Radial Lines");
+  auto* rd = Named(new QGroupBox("Radial Lines"), "rdFrame");
   _radLinesSlider = Slider("radLinesSlider", 0, 100, 100);
   _radLinesSpinner = Spinner("radLinesSpinner", 0, 100, 3);
   _starSlider = Slider("starEffectSlider", 0, 100, 100);
   _starSpinner = Spinner("starEffectSpinner", 0, 100, 3);
-  auto* newValues = Button("DrawRLValuesBtn", "New Random Values");
+  auto* newValues = Named(new QPushButton("New Random Values"), "DrawRLValuesBtn");
   auto* rdLayout = new QGridLayout(rd);
-  rdLayout->addWidget(Label("radLinesLbl", "Extent :"), 0, 0);
+  rdLayout->addWidget(Named(new QLabel("Extent :"), "radLinesLbl"), 0, 0);
   rdLayout->addWidget(_radLinesSlider, 0, 1);
   rdLayout->addWidget(_radLinesSpinner, 0, 2);
-  rdLayout->addWidget(Label("starEffectLbl", "Symmetry :"), 1, 0);
+  rdLayout->addWidget(Named(new QLabel("Symmetry :"), "starEffectLbl"), 1, 0);
   rdLayout->addWidget(_starSlider, 1, 1);
   rdLayout->addWidget(_starSpinner, 1, 2);
   rdLayout->addWidget(newValues, 2, 1);
   auto* hpLayout = new QGridLayout(hp);
-  hpLayout->addWidget(Label("hsLbl", "Size (in pixels) :"), 0, 0);
+  hpLayout->addWidget(Named(new QLabel("Size (in pixels) :"), "hsLbl"), 0, 0);
   hpLayout->addWidget(_sizeSlider, 0, 1);
   hpLayout->addWidget(_sizeSpinner, 0, 2);
   hpLayout->addWidget(flare, 1, 0, 1, 3);
   hpLayout->addWidget(rd, 2, 0, 1, 3);
 
-  auto* ok = Button("glowOkBtn", "OK");
-  auto* cancel = Button("glowCancelBtn", "Cancel");
+  auto* ok = Named(new QPushButton("OK"), "glowOkBtn");
+  auto* cancel = Named(new QPushButton("Cancel"), "glowCancelBtn");
   auto* columns = new QHBoxLayout;
   auto* left = new QVBoxLayout;
   left->addWidget(sc);

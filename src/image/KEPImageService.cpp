@@ -289,6 +289,18 @@ bool KEPImageService::Answer(Exchange& exchange, double seconds, std::uint32_t s
   return false;
 }
 
+bool KEPImageService::OpenFile(Message& request, const std::string& path,
+                               const std::string& library, Exchange& exchange, char* errtext) {
+  request.path = path;
+  request.type = library;
+  std::string why;
+  if (Submit(request, {}, why) &&
+      Answer(exchange, KEPImageProtocol::kOpenFactor * request.seconds, request.serial, why))
+    return true;
+  Fail(errtext, "read", path, why);
+  return false;
+}
+
 int KEPImageService::Probe(const std::string& path, const std::string& library, int& width,
                            int& height, int& channels, std::string& format, char* errtext) {
   if (inRequest) {
@@ -298,15 +310,8 @@ int KEPImageService::Probe(const std::string& path, const std::string& library, 
   std::lock_guard lock(_mutex);
   RequestScope scope;
   Message request = NewRequest(Op::Probe);
-  request.path = path;
-  request.type = library;
-  std::string why;
   Exchange exchange;
-  if (!Submit(request, {}, why) ||
-      !Answer(exchange, KEPImageProtocol::kOpenFactor * request.seconds, request.serial, why)) {
-    Fail(errtext, "read", path, why);
-    return 1;
-  }
+  if (!OpenFile(request, path, library, exchange, errtext)) return 1;
   CloseAll(exchange.fds);
   const Message& done = exchange.answer;
   if (done.status != 0) {
@@ -330,15 +335,9 @@ int KEPImageService::Read(const std::string& path, const std::string& library,
   std::lock_guard lock(_mutex);
   RequestScope scope;
   Message request = NewRequest(Op::Read);
-  request.path = path;
-  request.type = library;
-  std::string why;
   Exchange exchange;
-  if (!Submit(request, {}, why) ||
-      !Answer(exchange, KEPImageProtocol::kOpenFactor * request.seconds, request.serial, why)) {
-    Fail(errtext, "read", path, why);
-    return 1;
-  }
+  if (!OpenFile(request, path, library, exchange, errtext)) return 1;
+  std::string why;
   int refused = 0;
   std::int64_t pixelCount = 0;
   if (exchange.answer.op == Op::Header) {

@@ -91,6 +91,11 @@ class KEPImageService {
   bool Answer(Exchange& exchange, double seconds, std::uint32_t serial, std::string& why);
   // A request message with the next serial.
   KEPImageProtocol::Message NewRequest(KEPImageProtocol::Op op);
+  // Sends a request about the file at `path` and waits for its first
+  // answer, the time allowed for opening a file; false with the reason in
+  // `errtext` otherwise.
+  bool OpenFile(KEPImageProtocol::Message& request, const std::string& path,
+                const std::string& library, Exchange& exchange, char* errtext);
 
   // One request at a time; the report has its own lock, so that a type can
   // be looked up while a request waits.
