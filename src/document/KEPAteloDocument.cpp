@@ -435,7 +435,7 @@ void KEPAteloDocument::InterruptAction() {
 // --- errors and messages ----------------------------------------------------------
 
 std::string KEPAteloDocument::GetTitle() const {
-  return _baseTitle.toStdString();
+  return _view.baseTitle.toStdString();
 }
 
 bool KEPAteloDocument::IsPictureShown() const {

@@ -8,8 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "document/KEPAteloEditState.h"
+#include "document/KEPAteloEffectWindows.h"
 #include "document/KEPAteloLastFiles.h"
 #include "document/KEPAteloLogo.h"
+#include "document/KEPAteloOutputWindows.h"
+#include "document/KEPAteloToolState.h"
+#include "document/KEPAteloViewState.h"
 #include "link/KEPAteloRenderTarget.h"
 #include "platform/viewer/KEP2DCustomRep.h"
 #include "platform/viewer/KEP2DManipulator.h"
@@ -17,19 +22,13 @@
 #include "settings/KEPAteloSettings.h"
 
 class KEP2DCustomRep;
-class KEP2DFloatingPixelRep;
 class KEP2DIndicator;
 class KEP2DManipulator;
 class KEP2DViewer;
 class KEPAtelIma;
-class KEP2DCustomRep;
-class KEP2DRectangleGP;
 class KEPAteloColor;
 class KEPAteloCompose;
 class KEPAteloDefaults;
-class KEPAteloGlow;
-class KEPAteloLight;
-class KEPAteloLuminosity;
 class KEPAteloFramePart;
 class KEPAteloMessage;
 class KEPAteloSetSize;
@@ -47,8 +46,6 @@ class QAction;
 class QLabel;
 class QMenu;
 class QToolBar;
-struct KEPMathPoint2Df;
-class QPrinter;
 
 // The main window and owner of everything the user works on: the series of
 // images, the viewer that shows the current one, the menus, the secondary
@@ -226,16 +223,16 @@ class KEPAteloDocument : public QMainWindow,
   // Replaces the clipboard; empty pixels empty it.
   void SetClipboard(int width, int height, std::vector<unsigned char>&& pixels);
   const std::vector<unsigned char>& GetClipboard(int& width, int& height) const;
-  int GetClipboardFramePart() const { return _clipboardFramePart; }
+  int GetClipboardFramePart() const { return _edit.clipboardFramePart; }
   // The floating object (a paste or a lifted selection) until it is merged.
   void AddClipboard();
   void RemoveClipboard();
   void IncrustClipboard(KEPAtelIma* image);
-  bool HasFloatingObject() const { return _clipboardRep != nullptr; }
+  bool HasFloatingObject() const { return _edit.clipboardRep != nullptr; }
   // Its view position (of its pixel (0, 0)), size and pixels.
   bool GetFloatingObject(float& x, float& y, int& width, int& height) const;
-  const std::vector<unsigned char>& GetFloatingPixels() const { return _floatingPixels; }
-  KEP2DManipulator* GetClipboardManipulator() const { return _clipboardManipulator.get(); }
+  const std::vector<unsigned char>& GetFloatingPixels() const { return _edit.floatingPixels; }
+  KEP2DManipulator* GetClipboardManipulator() const { return _edit.clipboardManipulator.get(); }
 
   const unsigned char* GetSelectionMasque(int& x, int& y, int& width, int& height) const override;
   // Takes the mask (width x height bytes, 0 inside the shape) at image pixel
@@ -248,7 +245,7 @@ class KEPAteloDocument : public QMainWindow,
   // 0x2000 polygon, 0x4000 free hand, 0x8000 circle).
   void ComputeImageMask(int tool);
   void RemoveSelectionRep();
-  KEP2DCustomRep* GetSelectionRep() const { return _selectionRep.get(); }
+  KEP2DCustomRep* GetSelectionRep() const { return _edit.selectionRep.get(); }
   void CropAction();
   // Lifts the selection into a floating object; false without one.
   bool SelectionRepToClipboardRep();
@@ -259,8 +256,8 @@ class KEPAteloDocument : public QMainWindow,
   // Resizes the floating object or the current image, or with `newImage`
   // makes a new white image of that size.
   void ResizeImage(int width, int height, bool newImage);
-  KEPAteloSetSize* GetSetSizeDialog() const { return _setSizeDialog.get(); }
-  KEPAteloFramePart* GetFramePartDialog() const { return _framePartDialog.get(); }
+  KEPAteloSetSize* GetSetSizeDialog() const { return _edit.setSizeDialog.get(); }
+  KEPAteloFramePart* GetFramePartDialog() const { return _edit.framePartDialog.get(); }
 
   // --- tools (KEPAteloDocumentTools.cpp, KEPAteloDocumentShapes.cpp,
   //     KEPAteloDocumentStrokes.cpp, KEPAteloDocumentToolView.cpp) ---------------------
@@ -269,7 +266,7 @@ class KEPAteloDocument : public QMainWindow,
   void GetColor(int& red, int& green, int& blue, int& alpha) const override;
   void SetColor(int red, int green, int blue, int alpha) override;
   int GetCurrentTool() const override;
-  void SetTool(int code) { _currentTool = code; }
+  void SetTool(int code) { _tools.currentTool = code; }
   // Installs the tool on the viewer indicator (its button pressed, or a tool
   // without a button) or removes it (its button released).
   void SetToolCallbacks(int code) override;
@@ -288,15 +285,15 @@ class KEPAteloDocument : public QMainWindow,
   // "Tools Settings" and "Color Chooser", created on first use.
   void ToolsSetupAction();
   void ColorAction();
-  KEPAteloToolsSetting* GetToolsSettingDialog() const { return _toolsSettingDialog.get(); }
-  KEPAteloColor* GetColorDialog() const { return _colorDialog.get(); }
+  KEPAteloToolsSetting* GetToolsSettingDialog() const { return _tools.toolsSettingDialog.get(); }
+  KEPAteloColor* GetColorDialog() const { return _tools.colorDialog.get(); }
   void EnterSampleColorTool() override;
   void LeaveSampleColorTool() override;
   // Redraws the current tool's sample in the draw toolbar.
   void UpdateToolView();
   // The sample's pixels (90 x 80, RGBA) and the byte they were cleared with.
-  const std::vector<unsigned char>& GetToolViewPixels() const { return _toolViewPixels; }
-  unsigned char GetToolViewBackground() const { return _toolViewBackground; }
+  const std::vector<unsigned char>& GetToolViewPixels() const { return _tools.toolViewPixels; }
+  unsigned char GetToolViewBackground() const { return _tools.toolViewBackground; }
   // The viewer's pointer for a tool: a cross-hair, or for the fill, the spray,
   // the eraser and the colour sample a cross-hair with the tool's picture;
   // the plain arrow without a tool.
@@ -309,7 +306,7 @@ class KEPAteloDocument : public QMainWindow,
   bool DropPolygonInProgress();
   // The button of a tool code, or null (no button, or no draw toolbar yet).
   QAction* GetToolButton(int code) const;
-  QToolBar* GetDrawToolBar() const { return _drawToolBar; }
+  QToolBar* GetDrawToolBar() const { return _tools.drawToolBar; }
   // Start-up: the draw toolbar shown when the defaults say so, and Paste
   // kept in step with the desktop clipboard.
   void InitEditTools(bool toolbarsHidden);
@@ -317,7 +314,7 @@ class KEPAteloDocument : public QMainWindow,
   // dock state for the defaults.
   void ShowDrawToolBar(bool shown);
   // The shape being drawn by a tool, or null.
-  KEP2DCustomRep* GetObjectRep() const { return _objectRep.get(); }
+  KEP2DCustomRep* GetObjectRep() const { return _tools.objectRep.get(); }
   void RemoveObjectRep();
 
   // --- view, stereo, playback, logo (KEPAteloDocumentView.cpp,
@@ -355,22 +352,22 @@ class KEPAteloDocument : public QMainWindow,
   void ExecuteIdleWork(int direction);
   void DelaySliderAction(int value);
   void DelaySpinnerAction(int value);
-  int GetPlaybackState() const { return _playbackState; }
+  int GetPlaybackState() const { return _view.playbackState; }
   // In tenths of milliseconds: the value shown next to "ms" times 10.
-  float GetDelay() const { return _delay; }
-  bool IsPlaying() const { return _playbackIdle.id != 0 || _playbackWaiting; }
+  float GetDelay() const { return _view.delay; }
+  bool IsPlaying() const { return _view.playbackIdle.id != 0 || _view.playbackWaiting; }
   // Logo.
   void LogoAction();
   void LogoSetupAction();
   void CheckViewLogoItem();
   void UpdateLogo(KEPAtelIma* image);
   void RemoveLogoManipulator();
-  KEPAteloLogo* GetLogoDialog() const { return _logoDialog.get(); }
-  KEP2DManipulator* GetLogoManipulator() const { return _logoManipulator.get(); }
+  KEPAteloLogo* GetLogoDialog() const { return _view.logoDialog.get(); }
+  KEP2DManipulator* GetLogoManipulator() const { return _view.logoManipulator.get(); }
   // The right part of the status bar: zoom and the pixel under the pointer.
   QString GetPointerText() const;
-  bool IsGridDisplayed() const { return _gridDisplayed != 0; }
-  const KEP2DCustomRep* GetGridRep() const { return _gridRep.get(); }
+  bool IsGridDisplayed() const { return _view.gridDisplayed != 0; }
+  const KEP2DCustomRep* GetGridRep() const { return _view.gridRep.get(); }
 
   // --- effects (KEPAteloDocumentEffects.cpp) ---------------------------------------
   void ComposeAction();
@@ -388,8 +385,8 @@ class KEPAteloDocument : public QMainWindow,
   void UncheckSmoothingSelect();
   // The current image changed: the smoothing preview goes.
   void SmoothingImageChanged();
-  KEPAteloLisse* GetLisseDialog() const { return _lisseDialog.get(); }
-  KEPAteloCompose* GetComposeDialog() const { return _composeDialog.get(); }
+  KEPAteloLisse* GetLisseDialog() const { return _effects.lisseDialog.get(); }
+  KEPAteloCompose* GetComposeDialog() const { return _effects.composeDialog.get(); }
   // The split windows open, oldest first.
   std::vector<KEPAteloSplit*> GetSplitDialogs() const;
 
@@ -413,17 +410,17 @@ class KEPAteloDocument : public QMainWindow,
   void EnableOutput(KEPAtelIma* image);
   // The information window, when it exists, shows the current image.
   void UpdateInfoDialog();
-  KEPAteloInfo* GetInfoDialog() const { return _infoDialog.get(); }
-  KEPAteloFormats* GetFormatsDialog() const { return _formatsDialog.get(); }
-  KEPAteloPrinter* GetShellPrintDialog() const { return _shellPrintDialog.get(); }
-  KEPAteloHelp* GetHelpContents() const { return _helpContents.get(); }
-  KEPAteloHelp* GetHelpInterface() const { return _helpInterface.get(); }
+  KEPAteloInfo* GetInfoDialog() const { return _output.infoDialog.get(); }
+  KEPAteloFormats* GetFormatsDialog() const { return _output.formatsDialog.get(); }
+  KEPAteloPrinter* GetShellPrintDialog() const { return _output.shellPrintDialog.get(); }
+  KEPAteloHelp* GetHelpContents() const { return _output.helpContents.get(); }
+  KEPAteloHelp* GetHelpInterface() const { return _output.helpInterface.get(); }
 
   // --- edit toolbar (KEPAteloDocumentEditBar.cpp) ------------------------------------
   // Builds the edit toolbar on the side its dock state names (top when it
   // has none); its buttons are in the action map like the menu items.
   void CreateEditToolBar();
-  QToolBar* GetEditToolBar() const { return _editToolBar; }
+  QToolBar* GetEditToolBar() const { return _output.editToolBar; }
   // Shows the edit toolbar when its dock state says so (start-up).
   void ShowEditToolBarFromDefaults();
   // The dock state of each toolbar that exists from where it is now: its
@@ -635,79 +632,13 @@ class KEPAteloDocument : public QMainWindow,
   // Status the program ends with (non-zero: a batch run failed its job).
   int _exitStatus = 0;
 
-  // --- edit state ----------------------------------------------------------------------
-  // Selection mask: one byte per pixel of its rectangle (0 inside the drawn
-  // shape, 1 outside), empty without a selection; its outline on the viewer.
-  std::vector<unsigned char> _selectionMask;
-  int _maskX = 0, _maskY = 0, _maskWidth = 0, _maskHeight = 0;
-  signed char _side = 0;
-  std::unique_ptr<KEP2DCustomRep> _selectionRep;
-  // Clipboard pixels (0 in all four bytes outside the copied shape).
-  std::vector<unsigned char> _clipboard;
-  int _clipboardWidth = 0, _clipboardHeight = 0;
-  int _clipboardFramePart = 0;
-  // The floating object: its own pixels (what a merge writes), the
-  // representation that shows them, the manipulator that drags it and the
-  // image it floats over.
-  std::vector<unsigned char> _floatingPixels;
-  int _floatingWidth = 0, _floatingHeight = 0;
-  std::unique_ptr<KEP2DFloatingPixelRep> _clipboardRep;
-  std::unique_ptr<KEP2DManipulator> _clipboardManipulator;
-  KEPAtelIma* _floatingImage = nullptr;
-  // Set by every SaveImageForUndo; a stroke clears it so that it saves once.
-  bool _undoTaken = false;
-  std::unique_ptr<KEPAteloFramePart> _framePartDialog;
-  std::unique_ptr<KEPAteloSetSize> _setSizeDialog;
+  // --- edit state -------------------------------------------------------------------
+  KEPAteloEditState _edit;
 
-  // --- tools state ---------------------------------------------------------------------
-  int _currentTool = 0;
-  int _thickness = 0;
-  float _blend = 0.0f;
-  int _sprayRadius = 10;
-  int _sprayDensity = 12;
-  int _color[4] = {0, 0, 0, 255};
-  int _colorOrLight = 0;
-  QToolBar* _drawToolBar = nullptr;  // child widget
-  // Tool code -> its toolbar button.
-  std::map<int, QAction*> _toolButtons;
-  // Subscriptions of the current tool on the viewer indicator.
-  std::vector<int> _toolCallbackIds;
-  // The shape being drawn (rubber band), and the press that started it.
-  std::unique_ptr<KEP2DCustomRep> _objectRep;
-  float _pressX = 0, _pressY = 0;
-  // The pixel of the previous position of a pen, spray or eraser stroke.
-  int _strokeX = 0, _strokeY = 0;
-  // Sample mode of the colour chooser, and the tool it gives back.
-  bool _sampling = false;
-  bool _restoringSampled = false;
-  int _toolBeforeSample = 0;
-  std::unique_ptr<KEPAteloToolsSetting> _toolsSettingDialog;
-  std::unique_ptr<KEPAteloColor> _colorDialog;
-  // The draw toolbar's tool view: its sample picture, cleared with a grey
-  // far from the colour's lightness, and the indicator whose press opens
-  // the tool settings.
-  KEP2DViewer* _toolViewer = nullptr;  // child widget
-  std::vector<unsigned char> _toolViewPixels;
-  unsigned char _toolViewBackground = 255;
-  std::unique_ptr<KEPCatalog2DImagePixelRep> _toolViewRep;
-  std::unique_ptr<KEP2DIndicator> _toolsIndicator;
+  // --- tools state ------------------------------------------------------------------
+  KEPAteloToolState _tools;
 
   // --- view state ----------------------------------------------------------------------
-  // A subscription to idle time, removed with its owner.
-  struct IdleSubscription {
-    int id = 0;
-    IdleSubscription() = default;
-    IdleSubscription(const IdleSubscription&) = delete;
-    IdleSubscription& operator=(const IdleSubscription&) = delete;
-    ~IdleSubscription();
-    void Remove();
-  };
-  // Where the grid was built for: rebuilt only when this changes.
-  struct GridGeometry {
-    int width = 0, height = 0;
-    float x = 0, y = 0;
-    bool operator==(const GridGeometry&) const = default;
-  };
   // Called once the viewer and the status bar exist: the status readout,
   // the viewpoint subscription and the playback toolbar of the defaults.
   void SetUpView(int style);
@@ -737,53 +668,11 @@ class KEPAteloDocument : public QMainWindow,
   void HideLogoRep();
   void LogoDragged();
 
-  // Playback direction: 1 backward, 2 forward, 3 stopped.
-  int _playbackState = 3;
-  float _delay = 0.0f;
-  double _lastStepTime = 0.0;  // KEPClock seconds
-  IdleSubscription _playbackIdle;
-  // Between two steps of a long delay the idle work rests on a timer; a
-  // stop in between makes the timer's run out of date.
-  bool _playbackWaiting = false;
-  int _playbackRun = 0;
-  QToolBar* _playbackToolBar = nullptr;  // child widget
+  KEPAteloViewState _view;
 
-  std::unique_ptr<KEP2DCustomRep> _gridRep;
-  unsigned char _gridDisplayed = 0;
-  float _lastGridScale = 7.0f;
-  GridGeometry _gridGeometry;
+  // --- effects state ----------------------------------------------------------------
+  KEPAteloEffectWindows _effects;
 
-  KEPAtelIma* _repPartner = nullptr;  // the stereo partner shown, owned by the series
-  int _stereoPrompts = 0;             // nested stereo questions
-
-  std::unique_ptr<KEPAteloLogo> _logoDialog;
-  std::unique_ptr<KEPCatalog2DImagePixelRep> _logoRep;
-  KEPAtelIma* _logoImage = nullptr;  // whose logo _logoRep shows
-  std::unique_ptr<KEP2DManipulator> _logoManipulator;
-
-  QLabel* _pointerStatus = nullptr;  // child widget
-  bool _pointerInside = false;
-  float _pointerX = 0, _pointerY = 0;
-  QString _baseTitle, _shownTitle;
-
-  // --- effects state -------------------------------------------------------------------
-  std::unique_ptr<KEPAteloGlow> _glowDialog;
-  std::unique_ptr<KEPAteloLight> _lightDialog;
-  std::unique_ptr<KEPAteloLuminosity> _luminosityDialog;
-  std::unique_ptr<KEPAteloLisse> _lisseDialog;
-  std::unique_ptr<KEPAteloCompose> _composeDialog;
-  std::vector<std::unique_ptr<KEPAteloSplit>> _splitDialogs;
-  // The square of the smoothing preview area while it is dragged.
-  std::unique_ptr<KEP2DCustomRep> _previewOutline;
-  KEP2DRectangleGP* _previewSquare = nullptr;
-
-  // --- output state --------------------------------------------------------------------
-  // Printer and page chosen by Print and Printer Setup, kept between prints.
-  std::unique_ptr<QPrinter> _printer;
-  std::unique_ptr<KEPAteloPrinter> _shellPrintDialog;
-  std::unique_ptr<KEPAteloInfo> _infoDialog;
-  std::unique_ptr<KEPAteloFormats> _formatsDialog;
-  std::unique_ptr<KEPAteloHelp> _helpContents;
-  std::unique_ptr<KEPAteloHelp> _helpInterface;
-  QToolBar* _editToolBar = nullptr;  // child widget
+  // --- output state ---------------------------------------------------------------
+  KEPAteloOutputWindows _output;
 };

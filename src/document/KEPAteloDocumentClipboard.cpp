@@ -42,24 +42,24 @@ void KEPAteloDocument::SetClipboard(int width, int height, std::vector<unsigned 
   const bool sized =
       width > 0 && height > 0 && pixels.size() == static_cast<std::size_t>(width) * height * 4;
   if (sized) {
-    _clipboard = std::move(pixels);
-    _clipboardWidth = width;
-    _clipboardHeight = height;
+    _edit.clipboard = std::move(pixels);
+    _edit.clipboardWidth = width;
+    _edit.clipboardHeight = height;
   } else {
-    std::vector<unsigned char>().swap(_clipboard);
-    _clipboardWidth = _clipboardHeight = 0;
+    std::vector<unsigned char>().swap(_edit.clipboard);
+    _edit.clipboardWidth = _edit.clipboardHeight = 0;
   }
   UpdatePasteSensitivity();
 }
 
 const std::vector<unsigned char>& KEPAteloDocument::GetClipboard(int& width, int& height) const {
-  width = _clipboardWidth;
-  height = _clipboardHeight;
-  return _clipboard;
+  width = _edit.clipboardWidth;
+  height = _edit.clipboardHeight;
+  return _edit.clipboard;
 }
 
 void KEPAteloDocument::UpdatePasteSensitivity() {
-  bool offered = !_clipboard.empty();
+  bool offered = !_edit.clipboard.empty();
   if (!offered) {
     const QMimeData* desktop = QGuiApplication::clipboard()->mimeData();
     offered = desktop && desktop->hasImage();
@@ -70,7 +70,7 @@ void KEPAteloDocument::UpdatePasteSensitivity() {
 }
 
 void KEPAteloDocument::PutOnDesktopClipboard() const {
-  QImage image = ToDesktopImage(_clipboard, _clipboardWidth, _clipboardHeight);
+  QImage image = ToDesktopImage(_edit.clipboard, _edit.clipboardWidth, _edit.clipboardHeight);
   if (!image.isNull()) QGuiApplication::clipboard()->setImage(image);
 }
 
@@ -86,18 +86,19 @@ bool KEPAteloDocument::TakeDesktopImage() {
   const std::size_t row = static_cast<std::size_t>(width) * 4;
   for (int r = 0; r < height; ++r)
     std::memcpy(pixels.data() + r * row, image.constScanLine(height - 1 - r), row);
-  _clipboardFramePart = 0;
+  _edit.clipboardFramePart = 0;
   SetClipboard(width, height, std::move(pixels));
   return true;
 }
 
 std::vector<unsigned char> KEPAteloDocument::GetMasquedBitmap(KEPAtelIma* image, int& width,
                                                               int& height, bool clear) {
-  if (!image || !image->GetPixels() || _selectionMask.empty()) return {};
+  if (!image || !image->GetPixels() || _edit.selectionMask.empty()) return {};
   image->GetSize(width, height);
-  const KEPSelectionMask mask{_selectionMask, _maskX, _maskY, _maskWidth, _maskHeight};
+  const KEPSelectionMask mask{_edit.selectionMask, _edit.maskX, _edit.maskY, _edit.maskWidth,
+                              _edit.maskHeight};
   return ExtractMaskedPixels(std::span<unsigned char>(image->GetPixels(), image->GetMemorySize()),
-                             width, height, mask, _side, clear);
+                             width, height, mask, _edit.side, clear);
 }
 
 void KEPAteloDocument::ClipboardFailed() {
@@ -119,7 +120,8 @@ void KEPAteloDocument::CopyAction(int clientData) {
   }
   TakeSelection(image, false, "No image to copy !\nSelect an image.");
   // A whole frame part keeps its place in the frame for Special Paste.
-  if (clientData && image && !_clipboard.empty()) _clipboardFramePart = image->GetFramePart();
+  if (clientData && image && !_edit.clipboard.empty())
+    _edit.clipboardFramePart = image->GetFramePart();
 }
 
 void KEPAteloDocument::CutAction() {
@@ -132,8 +134,8 @@ void KEPAteloDocument::TakeSelection(KEPAtelIma* image, bool cut, const char* no
   for (int code :
        {TOOL_SELECT_RECTANGLE, TOOL_SELECT_POLYGON, TOOL_SELECT_HAND, TOOL_SELECT_CIRCLE})
     UncheckBtn(GetToolButton(code));
-  _clipboardFramePart = 0;
-  if (!image || _selectionMask.empty()) {
+  _edit.clipboardFramePart = 0;
+  if (!image || _edit.selectionMask.empty()) {
     KEPFormatError(errmsg, "%s", noImage);
     ClipboardFailed();
     return;
@@ -156,28 +158,28 @@ void KEPAteloDocument::PasteAction(int clientData) {
   KEP_TRACE(4, "(KEPAteloDocument::PasteAction) %d", clientData);
   RemoveViewerIndicatorCallbacks();
   KEPAtelIma* image = GetPosImage(0);
-  if (image && _clipboard.empty()) TakeDesktopImage();
-  if (!image || _clipboard.empty()) {
+  if (image && _edit.clipboard.empty()) TakeDesktopImage();
+  if (!image || _edit.clipboard.empty()) {
     SetClipboard(0, 0, {});
     KEPFormatError(errmsg, "No image or No zone to paste.");
     DisplayError();
     return;
   }
   SetToolCallbacks(TOOL_PASTE);
-  if (clientData == 1 && _clipboardFramePart == 0) {
-    if (!_framePartDialog)
-      _framePartDialog =
+  if (clientData == 1 && _edit.clipboardFramePart == 0) {
+    if (!_edit.framePartDialog)
+      _edit.framePartDialog =
           std::make_unique<KEPAteloFramePart>(this, [this](int cell) { PasteAsFramePart(cell); });
-    _framePartDialog->show();
-    _framePartDialog->raise();
+    _edit.framePartDialog->show();
+    _edit.framePartDialog->raise();
     return;
   }
-  PlaceClipboard(clientData == 1 ? _clipboardFramePart : 0);
+  PlaceClipboard(clientData == 1 ? _edit.clipboardFramePart : 0);
 }
 
 void KEPAteloDocument::PasteAsFramePart(int cell) {
   KEP_TRACE(4, "(KEPAteloDocument::PasteAsFramePart) %d", cell);
-  if (!GetPosImage(0) || cell < 1 || cell > 16 || _clipboard.empty()) {
+  if (!GetPosImage(0) || cell < 1 || cell > 16 || _edit.clipboard.empty()) {
     KEPFormatError(errmsg, "No image or No zone to paste.");
     DisplayError();
     return;
@@ -189,7 +191,7 @@ void KEPAteloDocument::PlaceClipboard(int cell) {
   KEPAtelIma* image = GetPosImage(0);
   if (!image) return;
   // The chooser may have stayed open while another tool was taken.
-  if (_currentTool != TOOL_PASTE) SetToolCallbacks(TOOL_PASTE);
+  if (_tools.currentTool != TOOL_PASTE) SetToolCallbacks(TOOL_PASTE);
   float x = 0, y = 0, ox = 0, oy = 0;
   int width = 0, height = 0;
   image->GetOrigin(ox, oy);
@@ -202,11 +204,11 @@ void KEPAteloDocument::PlaceClipboard(int cell) {
     // Centred in the view, on whole pixels of the image as it will merge.
     const KEPMathPoint2Df centre =
         _viewer ? _viewer->GetViewpoint().GetOrigin() : KEPMathPoint2Df();
-    x = ox + std::round(centre.x - 0.5f * static_cast<float>(_clipboardWidth) - ox);
-    y = oy + std::round(centre.y - 0.5f * static_cast<float>(_clipboardHeight) - oy);
+    x = ox + std::round(centre.x - 0.5f * static_cast<float>(_edit.clipboardWidth) - ox);
+    y = oy + std::round(centre.y - 0.5f * static_cast<float>(_edit.clipboardHeight) - oy);
   }
-  ShowFloatingObject(std::vector<unsigned char>(_clipboard), _clipboardWidth, _clipboardHeight, x,
-                     y);
+  ShowFloatingObject(std::vector<unsigned char>(_edit.clipboard), _edit.clipboardWidth,
+                     _edit.clipboardHeight, x, y);
 }
 
 // --- floating object ----------------------------------------------------------------------------
@@ -216,84 +218,84 @@ void KEPAteloDocument::ShowFloatingObject(std::vector<unsigned char>&& pixels, i
   RemoveClipboard();
   auto rep = std::make_unique<KEP2DFloatingPixelRep>();
   if (rep->SetOwnedPixels(IncrustPreview(pixels), width, height) != 0) return;
-  _floatingPixels = std::move(pixels);
-  _floatingWidth = width;
-  _floatingHeight = height;
-  _floatingImage = GetPosImage(0);
-  _clipboardRep = std::move(rep);
-  _clipboardManipulator = std::make_unique<KEP2DManipulator>(_viewer, "clipboardRepManipulator",
-                                                             _clipboardRep.get(), 2);
-  _clipboardManipulator->SetPosition(KEPMathPoint2Df(x, y));
-  _clipboardManipulator->AddCallback(KEP2DManipulator::kMove,
-                                     [this](KEP2DManipulator&) { ManipulateClipboard(); });
-  _clipboardManipulator->AddCallback(KEP2DManipulator::kEnd,
-                                     [this](KEP2DManipulator&) { ManipulateClipboard(); });
+  _edit.floatingPixels = std::move(pixels);
+  _edit.floatingWidth = width;
+  _edit.floatingHeight = height;
+  _edit.floatingImage = GetPosImage(0);
+  _edit.clipboardRep = std::move(rep);
+  _edit.clipboardManipulator = std::make_unique<KEP2DManipulator>(
+      _viewer, "clipboardRepManipulator", _edit.clipboardRep.get(), 2);
+  _edit.clipboardManipulator->SetPosition(KEPMathPoint2Df(x, y));
+  _edit.clipboardManipulator->AddCallback(KEP2DManipulator::kMove,
+                                          [this](KEP2DManipulator&) { ManipulateClipboard(); });
+  _edit.clipboardManipulator->AddCallback(KEP2DManipulator::kEnd,
+                                          [this](KEP2DManipulator&) { ManipulateClipboard(); });
   AddClipboard();
-  if (_setSizeDialog) _setSizeDialog->UpdateSize(width, height);
+  if (_edit.setSizeDialog) _edit.setSizeDialog->UpdateSize(width, height);
 }
 
 void KEPAteloDocument::ReplaceFloatingObject(std::vector<unsigned char>&& pixels, int width,
                                              int height) {
-  if (!_clipboardRep || !_clipboardManipulator) return;
-  const KEPMathPoint2Df old = _clipboardManipulator->GetPosition();
+  if (!_edit.clipboardRep || !_edit.clipboardManipulator) return;
+  const KEPMathPoint2Df old = _edit.clipboardManipulator->GetPosition();
   // The centre stays put.
-  const float x = std::trunc(old.x + static_cast<float>(_floatingWidth - width) * 0.5f);
-  const float y = std::trunc(old.y + static_cast<float>(_floatingHeight - height) * 0.5f);
-  if (_clipboardRep->SetOwnedPixels(IncrustPreview(pixels), width, height) != 0) return;
-  _floatingPixels = std::move(pixels);
-  _floatingWidth = width;
-  _floatingHeight = height;
-  _clipboardManipulator->SetPosition(KEPMathPoint2Df(x, y));
-  _clipboardRep->Invalidate();
+  const float x = std::trunc(old.x + static_cast<float>(_edit.floatingWidth - width) * 0.5f);
+  const float y = std::trunc(old.y + static_cast<float>(_edit.floatingHeight - height) * 0.5f);
+  if (_edit.clipboardRep->SetOwnedPixels(IncrustPreview(pixels), width, height) != 0) return;
+  _edit.floatingPixels = std::move(pixels);
+  _edit.floatingWidth = width;
+  _edit.floatingHeight = height;
+  _edit.clipboardManipulator->SetPosition(KEPMathPoint2Df(x, y));
+  _edit.clipboardRep->Invalidate();
 }
 
 bool KEPAteloDocument::GetFloatingObject(float& x, float& y, int& width, int& height) const {
-  if (!_clipboardRep) return false;
-  const KEPMathPoint2Df at = _clipboardRep->GetTranslation();
+  if (!_edit.clipboardRep) return false;
+  const KEPMathPoint2Df at = _edit.clipboardRep->GetTranslation();
   x = at.x;
   y = at.y;
-  width = _floatingWidth;
-  height = _floatingHeight;
+  width = _edit.floatingWidth;
+  height = _edit.floatingHeight;
   return true;
 }
 
 void KEPAteloDocument::AddClipboard() {
-  if (_clipboardRep && _viewer) _viewer->AddRep(_clipboardRep.get());
+  if (_edit.clipboardRep && _viewer) _viewer->AddRep(_edit.clipboardRep.get());
 }
 
 void KEPAteloDocument::ManipulateClipboard() {
   KEPAtelIma* image = GetPosImage(0);
-  if (!_clipboardManipulator || !image) return;
+  if (!_edit.clipboardManipulator || !image) return;
   // What is seen is what merges: the object moves by whole image pixels.
   float ox = 0, oy = 0;
   image->GetOrigin(ox, oy);
-  const KEPMathPoint2Df at = _clipboardManipulator->GetPosition();
-  _clipboardManipulator->SetPosition(
+  const KEPMathPoint2Df at = _edit.clipboardManipulator->GetPosition();
+  _edit.clipboardManipulator->SetPosition(
       KEPMathPoint2Df(ox + std::round(at.x - ox), oy + std::round(at.y - oy)));
 }
 
 void KEPAteloDocument::RemoveClipboard() {
-  const bool floating = _clipboardRep != nullptr;
-  _clipboardManipulator.reset();
-  _clipboardRep.reset();
-  std::vector<unsigned char>().swap(_floatingPixels);
-  _floatingWidth = _floatingHeight = 0;
-  _floatingImage = nullptr;
+  const bool floating = _edit.clipboardRep != nullptr;
+  _edit.clipboardManipulator.reset();
+  _edit.clipboardRep.reset();
+  std::vector<unsigned char>().swap(_edit.floatingPixels);
+  _edit.floatingWidth = _edit.floatingHeight = 0;
+  _edit.floatingImage = nullptr;
   if (!floating) return;
-  if (_currentTool == TOOL_PASTE) {
+  if (_tools.currentTool == TOOL_PASTE) {
     RemoveViewerIndicatorCallbacks();
-    _currentTool = 0;
+    _tools.currentTool = 0;
   }
-  if (_setSizeDialog) {
+  if (_edit.setSizeDialog) {
     int width = 0, height = 0;
     if (KEPAtelIma* image = GetPosImage(0)) image->GetSize(width, height);
-    _setSizeDialog->UpdateSize(width, height);
+    _edit.setSizeDialog->UpdateSize(width, height);
   }
 }
 
 void KEPAteloDocument::IncrustClipboard(KEPAtelIma* image) {
   RemoveObjectRep();
-  if (!_clipboardRep) return;
+  if (!_edit.clipboardRep) return;
   KEP_TRACE(4, "(KEPAteloDocument::IncrustClipboard)");
   if (image && image->GetPixels()) {
     float ox = 0, oy = 0, x = 0, y = 0;
@@ -308,12 +310,12 @@ void KEPAteloDocument::IncrustClipboard(KEPAtelIma* image) {
       SaveImageForUndo(image, 1);
       const int px = static_cast<int>(std::lround(dx)), py = static_cast<int>(std::lround(dy));
       IncrustPixels(std::span<unsigned char>(image->GetPixels(), image->GetMemorySize()), width,
-                    height, _floatingPixels, w, h, px, py);
+                    height, _edit.floatingPixels, w, h, px, py);
       if (KEPAtelIma* partner = image->GetCoupledImage(); partner && partner->GetPixels()) {
         int pw = 0, ph = 0;
         partner->GetSize(pw, ph);
         IncrustPixels(std::span<unsigned char>(partner->GetPixels(), partner->GetMemorySize()), pw,
-                      ph, _floatingPixels, w, h, px, py);
+                      ph, _edit.floatingPixels, w, h, px, py);
       }
       RedisplayImageRect(image, px, py, w, h);
     }

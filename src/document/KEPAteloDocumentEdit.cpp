@@ -17,7 +17,7 @@
 void KEPAteloDocument::SaveImageForUndo(KEPAtelIma* image, int eraseStyle) {
   KEP_TRACE(6, "(KEPAteloDocument::SaveImageForUndo) %d", eraseStyle);
   if (!image) return;
-  _undoTaken = true;
+  _edit.undoTaken = true;
   // The change about to be made leaves the file behind: Save stays offered
   // and closing asks.
   image->SaveForUndo(eraseStyle);
@@ -112,7 +112,7 @@ void KEPAteloDocument::RedoAction() {
 void KEPAteloDocument::ImageBufferChanged(KEPAtelIma* image) {
   int width = 0, height = 0;
   image->GetSize(width, height);
-  if (_setSizeDialog && !_clipboardRep) _setSizeDialog->UpdateSize(width, height);
+  if (_edit.setSizeDialog && !_edit.clipboardRep) _edit.setSizeDialog->UpdateSize(width, height);
   // The buffer may be another one, of another size: the representation is
   // pointed at it again and the image re-centred.
   if (!DisplayImage(image, false)) RedisplayImage(image);
@@ -131,7 +131,7 @@ void KEPAteloDocument::EnableEditCommands(KEPAtelIma* image) {
   for (const char* name :
        {"leftButton", "rightButton", "symvButton", "symhButton", "sizeButton", "selSideButton"})
     SetBtnSensitivity(FindAction(name), editable);
-  for (const auto& [code, button] : _toolButtons) {
+  for (const auto& [code, button] : _tools.toolButtons) {
     if (code == TOOL_ERASER)
       SetBtnSensitivity(button, image->CanErase() ? SENSITIVE : INSENSITIVE);
     else
@@ -147,11 +147,11 @@ void KEPAteloDocument::DisableEditCommands() {
                            "pastePartItem", "pasteButton", "leftButton", "rightButton",
                            "symvButton", "symhButton", "sizeButton", "cropButton", "selSideButton"})
     SetBtnSensitivity(FindAction(name), INSENSITIVE);
-  for (const auto& [code, button] : _toolButtons) SetBtnSensitivity(button, INSENSITIVE);
+  for (const auto& [code, button] : _tools.toolButtons) SetBtnSensitivity(button, INSENSITIVE);
 }
 
 void KEPAteloDocument::UpdateSelectionSensitivity() {
-  const int state = _selectionMask.empty() ? INSENSITIVE : SENSITIVE;
+  const int state = _edit.selectionMask.empty() ? INSENSITIVE : SENSITIVE;
   for (const char* name : {"copyItem", "copyButton", "cutItem", "cutButton", "cropButton"})
     SetBtnSensitivity(FindAction(name), state);
 }
@@ -160,11 +160,11 @@ void KEPAteloDocument::EditImageChanged(KEPAtelIma* image) {
   RemoveSelectionRep();
   // An object floats over the image it was pasted on; it does not follow to
   // another one (the clipboard keeps its pixels for a new paste).
-  if (_clipboardRep && image != _floatingImage) RemoveClipboard();
-  if (_setSizeDialog && !_clipboardRep) {
+  if (_edit.clipboardRep && image != _edit.floatingImage) RemoveClipboard();
+  if (_edit.setSizeDialog && !_edit.clipboardRep) {
     int width = 0, height = 0;
     if (image) image->GetSize(width, height);
-    _setSizeDialog->UpdateSize(width, height);
+    _edit.setSizeDialog->UpdateSize(width, height);
   }
 }
 

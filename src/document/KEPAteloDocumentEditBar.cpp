@@ -64,23 +64,23 @@ int DockOf(Qt::ToolBarArea area) {
 }  // namespace
 
 void KEPAteloDocument::CreateEditToolBar() {
-  if (_editToolBar) return;
+  if (_output.editToolBar) return;
   KEP_TRACE(2, "(KEPAteloDocument::CreateEditToolBar)");
-  _editToolBar = new QToolBar("Edit Toolbar", this);
-  _editToolBar->setObjectName("editToolBar");
-  _editToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  _output.editToolBar = new QToolBar("Edit Toolbar", this);
+  _output.editToolBar->setObjectName("editToolBar");
+  _output.editToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
   int spacer = 0;
   for (const EditButton& button : kEditButtons) {
     if (!button.name) {
-      _editToolBar->addSeparator()->setObjectName(QString("editbarLbl%1").arg(++spacer));
+      _output.editToolBar->addSeparator()->setObjectName(QString("editbarLbl%1").arg(++spacer));
       continue;
     }
     QAction* item = FindAction(button.item);
-    auto* action = new QAction(KEPAteloIcon(button.icon), button.label, _editToolBar);
+    auto* action = new QAction(KEPAteloIcon(button.icon), button.label, _output.editToolBar);
     action->setObjectName(button.name);
     action->setToolTip(QString("%1: %2").arg(button.label, button.help));
     action->setStatusTip(button.help);
-    _editToolBar->addAction(action);
+    _output.editToolBar->addAction(action);
     _actions[button.name] = action;
     if (!item) continue;
     connect(action, &QAction::triggered, item, &QAction::trigger);
@@ -90,20 +90,20 @@ void KEPAteloDocument::CreateEditToolBar() {
   }
   // Closed from its own menu (or the window's toolbar menu): the View item
   // says so. A toolbar hidden along with the window stays checked.
-  connect(_editToolBar, &QToolBar::visibilityChanged, this, [this] {
+  connect(_output.editToolBar, &QToolBar::visibilityChanged, this, [this] {
     if (QAction* check = FindAction("editChkItem")) {
       QSignalBlocker quiet(check);
-      check->setChecked(!_editToolBar->isHidden());
+      check->setChecked(!_output.editToolBar->isHidden());
     }
   });
-  addToolBar(AreaOf(_settings.GetDockState(KEPAteloSettings::TOOLBAR_EDIT)), _editToolBar);
+  addToolBar(AreaOf(_settings.GetDockState(KEPAteloSettings::TOOLBAR_EDIT)), _output.editToolBar);
 }
 
 void KEPAteloDocument::ToggleEditAction() {
   KEP_TRACE(4, "(KEPAteloDocument::ToggleEditAction)");
   QAction* check = FindAction("editChkItem");
   CreateEditToolBar();
-  _editToolBar->setVisible(check && check->isChecked());
+  _output.editToolBar->setVisible(check && check->isChecked());
 }
 
 void KEPAteloDocument::ShowEditToolBarFromDefaults() {

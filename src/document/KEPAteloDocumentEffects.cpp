@@ -30,36 +30,37 @@ bool CanAnalyse(KEPAteloDocument& document) {
 
 void KEPAteloDocument::ComposeAction() {
   KEP_TRACE(4, "(KEPAteloDocument::ComposeAction)");
-  if (!_composeDialog) _composeDialog = std::make_unique<KEPAteloCompose>(this, this);
-  _composeDialog->Init();
-  _composeDialog->show();
-  _composeDialog->raise();
+  if (!_effects.composeDialog)
+    _effects.composeDialog = std::make_unique<KEPAteloCompose>(this, this);
+  _effects.composeDialog->Init();
+  _effects.composeDialog->show();
+  _effects.composeDialog->raise();
 }
 
 void KEPAteloDocument::LisseAction() {
   KEP_TRACE(4, "(KEPAteloDocument::LisseAction)");
-  if (!_lisseDialog) _lisseDialog = std::make_unique<KEPAteloLisse>(this, this);
-  _lisseDialog->SetSelectState(GetPosImage(0) ? SENSITIVE : INSENSITIVE);
-  _lisseDialog->show();
-  _lisseDialog->raise();
+  if (!_effects.lisseDialog) _effects.lisseDialog = std::make_unique<KEPAteloLisse>(this, this);
+  _effects.lisseDialog->SetSelectState(GetPosImage(0) ? SENSITIVE : INSENSITIVE);
+  _effects.lisseDialog->show();
+  _effects.lisseDialog->raise();
 }
 
 void KEPAteloDocument::LightAction() {
   KEP_TRACE(4, "(KEPAteloDocument::LightAction)");
   if (!CanAnalyse(*this)) return;
   SetBusyCursor(true);
-  if (!_lightDialog) _lightDialog = std::make_unique<KEPAteloLight>(this, this);
-  _lightDialog->show();
-  _lightDialog->raise();
+  if (!_effects.lightDialog) _effects.lightDialog = std::make_unique<KEPAteloLight>(this, this);
+  _effects.lightDialog->show();
+  _effects.lightDialog->raise();
   SetBusyCursor(false);
 }
 
 void KEPAteloDocument::GlowAction() {
   KEP_TRACE(4, "(KEPAteloDocument::GlowAction)");
   SetBusyCursor(true);
-  if (!_glowDialog) _glowDialog = std::make_unique<KEPAteloGlow>(this, this);
-  _glowDialog->show();
-  _glowDialog->raise();
+  if (!_effects.glowDialog) _effects.glowDialog = std::make_unique<KEPAteloGlow>(this, this);
+  _effects.glowDialog->show();
+  _effects.glowDialog->raise();
   SetBusyCursor(false);
 }
 
@@ -67,23 +68,24 @@ void KEPAteloDocument::LuminosityAction() {
   KEP_TRACE(4, "(KEPAteloDocument::LuminosityAction)");
   if (!CanAnalyse(*this)) return;
   SetBusyCursor(true);
-  if (!_luminosityDialog) _luminosityDialog = std::make_unique<KEPAteloLuminosity>(this, this);
-  _luminosityDialog->show();
-  _luminosityDialog->raise();
+  if (!_effects.luminosityDialog)
+    _effects.luminosityDialog = std::make_unique<KEPAteloLuminosity>(this, this);
+  _effects.luminosityDialog->show();
+  _effects.luminosityDialog->raise();
   SetBusyCursor(false);
 }
 
 void KEPAteloDocument::EffectsForgetImage(KEPAtelIma* image) {
-  if (_lightDialog) _lightDialog->ImageDeleted(image);
-  if (_luminosityDialog) _luminosityDialog->ImageDeleted(image);
+  if (_effects.lightDialog) _effects.lightDialog->ImageDeleted(image);
+  if (_effects.luminosityDialog) _effects.luminosityDialog->ImageDeleted(image);
 }
 
 void KEPAteloDocument::UncheckSmoothingSelect() {
-  if (_lisseDialog) _lisseDialog->UncheckSelect();
+  if (_effects.lisseDialog) _effects.lisseDialog->UncheckSelect();
 }
 
 void KEPAteloDocument::SmoothingImageChanged() {
-  if (_lisseDialog) _lisseDialog->UpdateImage();
+  if (_effects.lisseDialog) _effects.lisseDialog->UpdateImage();
 }
 
 void KEPAteloDocument::BlurAction() {
@@ -126,7 +128,7 @@ int KEPAteloDocument::BlurImage(KEPAtelIma* image, int size) {
 
 std::vector<KEPAteloSplit*> KEPAteloDocument::GetSplitDialogs() const {
   std::vector<KEPAteloSplit*> dialogs;
-  for (const auto& dialog : _splitDialogs) dialogs.push_back(dialog.get());
+  for (const auto& dialog : _effects.splitDialogs) dialogs.push_back(dialog.get());
   return dialogs;
 }
 
@@ -145,14 +147,14 @@ bool KEPAteloDocument::OpenSplitDialog(KEPAtelIma* image, int position) {
     return true;
   }
   connect(raw, &KEPAteloSplit::Finished, this, [this, raw] {
-    for (auto it = _splitDialogs.begin(); it != _splitDialogs.end(); ++it) {
+    for (auto it = _effects.splitDialogs.begin(); it != _effects.splitDialogs.end(); ++it) {
       if (it->get() != raw) continue;
       it->release()->deleteLater();
-      _splitDialogs.erase(it);
+      _effects.splitDialogs.erase(it);
       break;
     }
   });
-  _splitDialogs.push_back(std::move(dialog));
+  _effects.splitDialogs.push_back(std::move(dialog));
   raw->show();
   return true;
 }

@@ -52,7 +52,7 @@ void KEPAteloDocument::ManipsAction(int code) {
     return;
   }
   SelectionRepToClipboardRep();
-  if (_clipboardRep) {
+  if (_edit.clipboardRep) {
     ManipulateFloatingObject(code);
     return;
   }
@@ -63,14 +63,14 @@ void KEPAteloDocument::ManipsAction(int code) {
 }
 
 void KEPAteloDocument::ManipulateFloatingObject(int code) {
-  int width = _floatingWidth, height = _floatingHeight;
+  int width = _edit.floatingWidth, height = _edit.floatingHeight;
   if (IsRotation(code)) {
-    std::vector<unsigned char> turned = RotateBitmap(_floatingPixels, width, height, code);
+    std::vector<unsigned char> turned = RotateBitmap(_edit.floatingPixels, width, height, code);
     if (turned.empty()) return;
     ReplaceFloatingObject(std::move(turned), width, height);
-    if (_setSizeDialog) _setSizeDialog->UpdateSize(width, height);
+    if (_edit.setSizeDialog) _edit.setSizeDialog->UpdateSize(width, height);
   } else {
-    std::vector<unsigned char> pixels = std::move(_floatingPixels);
+    std::vector<unsigned char> pixels = std::move(_edit.floatingPixels);
     FlipBitmapInPlace(pixels, width, height, code);
     ReplaceFloatingObject(std::move(pixels), width, height);
   }
@@ -110,21 +110,21 @@ bool KEPAteloDocument::TransformImage(KEPAtelIma* image, int code) {
 
 void KEPAteloDocument::ShowSetSize(const char* title, int width, int height, bool newImage) {
   SetBusyCursor(true);
-  if (!_setSizeDialog) {
-    _setSizeDialog = std::make_unique<KEPAteloSetSize>(
+  if (!_edit.setSizeDialog) {
+    _edit.setSizeDialog = std::make_unique<KEPAteloSetSize>(
         this, [this](int w, int h, bool make) { ResizeImage(w, h, make); });
   }
   // Title and mode are set at every opening, so that Apply does what the
   // window says whichever command opened it last.
-  _setSizeDialog->setWindowTitle(title);
-  _setSizeDialog->UpdateSize(width, height);
+  _edit.setSizeDialog->setWindowTitle(title);
+  _edit.setSizeDialog->UpdateSize(width, height);
   if (newImage)
-    _setSizeDialog->NewImage();
+    _edit.setSizeDialog->NewImage();
   else
-    _setSizeDialog->ClearNewImage();
+    _edit.setSizeDialog->ClearNewImage();
   SetBusyCursor(false);
-  _setSizeDialog->show();
-  _setSizeDialog->raise();
+  _edit.setSizeDialog->show();
+  _edit.setSizeDialog->raise();
 }
 
 void KEPAteloDocument::NewAction() {
@@ -139,9 +139,9 @@ void KEPAteloDocument::SetSizeAction() {
   SelectionRepToClipboardRep();
   int width = 0, height = 0;
   KEPAtelIma* image = GetPosImage(0);
-  if (_clipboardRep) {
-    width = _floatingWidth;
-    height = _floatingHeight;
+  if (_edit.clipboardRep) {
+    width = _edit.floatingWidth;
+    height = _edit.floatingHeight;
   } else if (image) {
     image->GetSize(width, height);
   } else {
@@ -169,11 +169,11 @@ void KEPAteloDocument::ResizeImage(int width, int height, bool newImage) {
     return;
   }
   std::vector<unsigned char> resized, partnerResized;
-  if (_clipboardRep) {
+  if (_edit.clipboardRep) {
     // The image record's filter serves the object too.
     KEPAtelIma holder(KEPAtelIma::STATE_IN_MEMORY, 0u);
-    const int size[2] = {_floatingWidth, _floatingHeight};
-    holder.ReplacePixels(std::vector<unsigned char>(_floatingPixels), size);
+    const int size[2] = {_edit.floatingWidth, _edit.floatingHeight};
+    holder.ReplacePixels(std::vector<unsigned char>(_edit.floatingPixels), size);
     if (holder.Resample(2, width, height, resized) != 0) {
       KEPFormatError(errmsg, "Not enough memory to resize to %d x %d.", width, height);
       DisplayError();
@@ -195,7 +195,7 @@ void KEPAteloDocument::ResizeImage(int width, int height, bool newImage) {
   image->ReplacePixels(std::move(resized), size);
   if (partner) partner->ReplacePixels(std::move(partnerResized), size);
   RemoveSelectionRep();
-  if (_setSizeDialog) _setSizeDialog->UpdateSize(width, height);
+  if (_edit.setSizeDialog) _edit.setSizeDialog->UpdateSize(width, height);
   DisplayImage(image, true);
 }
 

@@ -13,8 +13,8 @@
 #include "series/KEPAteloSeries.h"
 
 KEPAteloLogo* KEPAteloDocument::LogoDialog(const char* name) {
-  if (!_logoDialog) _logoDialog = std::make_unique<KEPAteloLogo>(this, name);
-  return _logoDialog.get();
+  if (!_view.logoDialog) _view.logoDialog = std::make_unique<KEPAteloLogo>(this, name);
+  return _view.logoDialog.get();
 }
 
 void KEPAteloDocument::LogoSetupAction() {
@@ -56,9 +56,9 @@ void KEPAteloDocument::LogoAction() {
     }
     // Every image forgets its logo, not only the one shown: a later Save All
     // must not merge a logo the user took away.
-    if (_logoDialog)
+    if (_view.logoDialog)
       for (int position = 1; position <= _series->GetNbrImage(); ++position)
-        _logoDialog->UnloadLogo(_series->GetPosImage(position));
+        _view.logoDialog->UnloadLogo(_series->GetPosImage(position));
     HideLogoRep();
     RemoveLogoManipulator();
   }
@@ -74,17 +74,17 @@ void KEPAteloDocument::CheckViewLogoItem() {
 }
 
 void KEPAteloDocument::UpdateLogo(KEPAtelIma* image) {
-  if (!_logoDialog || !image) return;
+  if (!_view.logoDialog || !image) return;
   QAction* item = FindAction("logoItem");
   if (item && item->isChecked())
-    _logoDialog->LoadLogo(image);
+    _view.logoDialog->LoadLogo(image);
   else
-    _logoDialog->UnloadLogo(image);
+    _view.logoDialog->UnloadLogo(image);
 }
 
 void KEPAteloDocument::HideLogoRep() {
-  if (_logoRep && _viewer) _viewer->RemoveRep(_logoRep.get());
-  _logoImage = nullptr;
+  if (_view.logoRep && _viewer) _viewer->RemoveRep(_view.logoRep.get());
+  _view.logoImage = nullptr;
 }
 
 void KEPAteloDocument::ShowImageLogo(KEPAtelIma* image) {
@@ -94,41 +94,42 @@ void KEPAteloDocument::ShowImageLogo(KEPAtelIma* image) {
     return;
   }
   const KEPImageLogo& logo = image->GetLogo();
-  if (!_logoRep) _logoRep = std::make_unique<KEPCatalog2DImagePixelRep>();
+  if (!_view.logoRep) _view.logoRep = std::make_unique<KEPCatalog2DImagePixelRep>();
   int width = 0, height = 0;
-  _logoRep->GetSize(width, height);
-  if (_logoRep->GetPixels() != logo.pixels.data() || width != logo.width || height != logo.height)
-    _logoRep->SetPixels(logo.pixels.data(), logo.width, logo.height);
-  _logoRep->SetTranslation(KEPMathPoint2Df());
-  _logoRep->SetOrigin(static_cast<float>(logo.x), static_cast<float>(logo.y));
-  _logoRep->SetDrawMode(logo.transparency ? KEPCatalog2DImagePixelRep::kAboveBackground
-                                          : KEPCatalog2DImagePixelRep::kNormal);
-  _logoImage = image;
-  if (!_viewer->HasRep(_logoRep.get())) _viewer->AddRep(_logoRep.get());
+  _view.logoRep->GetSize(width, height);
+  if (_view.logoRep->GetPixels() != logo.pixels.data() || width != logo.width ||
+      height != logo.height)
+    _view.logoRep->SetPixels(logo.pixels.data(), logo.width, logo.height);
+  _view.logoRep->SetTranslation(KEPMathPoint2Df());
+  _view.logoRep->SetOrigin(static_cast<float>(logo.x), static_cast<float>(logo.y));
+  _view.logoRep->SetDrawMode(logo.transparency ? KEPCatalog2DImagePixelRep::kAboveBackground
+                                               : KEPCatalog2DImagePixelRep::kNormal);
+  _view.logoImage = image;
+  if (!_viewer->HasRep(_view.logoRep.get())) _viewer->AddRep(_view.logoRep.get());
   KeepOverlaysOnTop();
-  if (!_logoManipulator) {
-    _logoManipulator = std::make_unique<KEP2DManipulator>(_viewer, "logoManipulator");
-    _logoManipulator->AddCallback(KEP2DManipulator::kEnd,
-                                  [this](KEP2DManipulator&) { LogoDragged(); });
+  if (!_view.logoManipulator) {
+    _view.logoManipulator = std::make_unique<KEP2DManipulator>(_viewer, "logoManipulator");
+    _view.logoManipulator->AddCallback(KEP2DManipulator::kEnd,
+                                       [this](KEP2DManipulator&) { LogoDragged(); });
   }
-  _logoManipulator->SetRep(_logoRep.get());
+  _view.logoManipulator->SetRep(_view.logoRep.get());
 }
 
 void KEPAteloDocument::LogoDragged() {
-  if (!_logoImage || !_logoRep) return;
-  const KEPMathPoint2Df moved = _logoRep->GetTranslation();
+  if (!_view.logoImage || !_view.logoRep) return;
+  const KEPMathPoint2Df moved = _view.logoRep->GetTranslation();
   float x = 0, y = 0;
-  _logoRep->GetOrigin(x, y);
+  _view.logoRep->GetOrigin(x, y);
   // Whole pixels, so that the logo merged on saving lands where it was shown.
   const int placeX = static_cast<int>(std::floor(x + moved.x));
   const int placeY = static_cast<int>(std::floor(y + moved.y));
-  _logoImage->SetLogoPlace(placeX, placeY);
-  _logoRep->SetTranslation(KEPMathPoint2Df());
-  _logoRep->SetOrigin(static_cast<float>(placeX), static_cast<float>(placeY));
+  _view.logoImage->SetLogoPlace(placeX, placeY);
+  _view.logoRep->SetTranslation(KEPMathPoint2Df());
+  _view.logoRep->SetOrigin(static_cast<float>(placeX), static_cast<float>(placeY));
 }
 
 void KEPAteloDocument::RemoveLogoManipulator() {
-  if (!_logoManipulator) return;
-  _logoManipulator->RemoveAllCallbacks();
-  _logoManipulator.reset();
+  if (!_view.logoManipulator) return;
+  _view.logoManipulator->RemoveAllCallbacks();
+  _view.logoManipulator.reset();
 }

@@ -49,22 +49,23 @@ void KEPAteloDocument::PrintAction() {
     DisplayError();
     return;
   }
-  if (!_printer) _printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-  _printer->setDocName(QString::fromUtf8(image->GetName()));
-  if (!KEPPrompt::ConfigurePrinter(this, {"printDialog", "Print", false}, *_printer)) return;
+  if (!_output.printer) _output.printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  _output.printer->setDocName(QString::fromUtf8(image->GetName()));
+  if (!KEPPrompt::ConfigurePrinter(this, {"printDialog", "Print", false}, *_output.printer)) return;
   int status;
   {
     Busy busy(this);
     KEPPrintPixelImage picture(*image, errmsg);
-    status = picture.IsNull() ? 1 : picture.Print(*_printer, errmsg);
+    status = picture.IsNull() ? 1 : picture.Print(*_output.printer, errmsg);
   }
   if (status != 0) DisplayError();
 }
 
 void KEPAteloDocument::PrinterSetupAction() {
   KEP_TRACE(4, "(KEPAteloDocument::PrinterSetupAction)");
-  if (!_printer) _printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-  KEPPrompt::ConfigurePrinter(this, {"printerManagerDialog", "Printer Setup", true}, *_printer);
+  if (!_output.printer) _output.printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  KEPPrompt::ConfigurePrinter(this, {"printerManagerDialog", "Printer Setup", true},
+                              *_output.printer);
 }
 
 void KEPAteloDocument::ShellPrintAction() {
@@ -78,11 +79,11 @@ void KEPAteloDocument::ShellPrintAction() {
     return;
   }
   Busy busy(this);
-  if (!_shellPrintDialog)
-    _shellPrintDialog = std::make_unique<KEPAteloPrinter>(this, this, file);
+  if (!_output.shellPrintDialog)
+    _output.shellPrintDialog = std::make_unique<KEPAteloPrinter>(this, this, file);
   else
-    _shellPrintDialog->LoadCommands();
-  ShowWindow(_shellPrintDialog.get());
+    _output.shellPrintDialog->LoadCommands();
+  ShowWindow(_output.shellPrintDialog.get());
 }
 
 // --- information and formats -------------------------------------------------------------
@@ -90,20 +91,20 @@ void KEPAteloDocument::ShellPrintAction() {
 void KEPAteloDocument::InfoAction() {
   KEP_TRACE(4, "(KEPAteloDocument::InfoAction)");
   Busy busy(this);
-  if (!_infoDialog) _infoDialog = std::make_unique<KEPAteloInfo>(this);
-  _infoDialog->UpdateInfo(_series->GetCurImage());
-  ShowWindow(_infoDialog.get());
+  if (!_output.infoDialog) _output.infoDialog = std::make_unique<KEPAteloInfo>(this);
+  _output.infoDialog->UpdateInfo(_series->GetCurImage());
+  ShowWindow(_output.infoDialog.get());
 }
 
 void KEPAteloDocument::UpdateInfoDialog() {
-  if (_infoDialog && _series) _infoDialog->UpdateInfo(_series->GetCurImage());
+  if (_output.infoDialog && _series) _output.infoDialog->UpdateInfo(_series->GetCurImage());
 }
 
 void KEPAteloDocument::FormatsAction() {
   KEP_TRACE(4, "(KEPAteloDocument::FormatsAction)");
   Busy busy(this);
-  if (!_formatsDialog) _formatsDialog = std::make_unique<KEPAteloFormats>(this);
-  ShowWindow(_formatsDialog.get());
+  if (!_output.formatsDialog) _output.formatsDialog = std::make_unique<KEPAteloFormats>(this);
+  ShowWindow(_output.formatsDialog.get());
 }
 
 void KEPAteloDocument::EnableOutput(KEPAtelIma* image) {
@@ -119,18 +120,19 @@ void KEPAteloDocument::EnableOutput(KEPAtelIma* image) {
 void KEPAteloDocument::ContentsAction() {
   KEP_TRACE(4, "(KEPAteloDocument::ContentsAction)");
   Busy busy(this);
-  if (!_helpContents)
-    _helpContents = std::make_unique<KEPAteloHelp>(this, "helpContents", "Help Contents");
+  if (!_output.helpContents)
+    _output.helpContents = std::make_unique<KEPAteloHelp>(this, "helpContents", "Help Contents");
   // The manual is looked for each time: it may have been installed since.
-  _helpContents->SetManual("atvug", 8);
-  _helpContents->DisplayDocumentation();
+  _output.helpContents->SetManual("atvug", 8);
+  _output.helpContents->DisplayDocumentation();
 }
 
 void KEPAteloDocument::InterfaceAction() {
   KEP_TRACE(4, "(KEPAteloDocument::InterfaceAction)");
   Busy busy(this);
-  if (!_helpInterface)
-    _helpInterface = std::make_unique<KEPAteloHelp>(this, "helpInterface", "Interface Description");
-  _helpInterface->SetManual("atvch", 1);
-  _helpInterface->DisplayDocumentation();
+  if (!_output.helpInterface)
+    _output.helpInterface =
+        std::make_unique<KEPAteloHelp>(this, "helpInterface", "Interface Description");
+  _output.helpInterface->SetManual("atvch", 1);
+  _output.helpInterface->DisplayDocumentation();
 }

@@ -54,23 +54,14 @@ constexpr double kTicksPerSecond = 10000.0;
 
 }  // namespace
 
-KEPAteloDocument::IdleSubscription::~IdleSubscription() {
-  Remove();
-}
-
-void KEPAteloDocument::IdleSubscription::Remove() {
-  if (id) KEPIdleWork::RemoveSubscribe(id);
-  id = 0;
-}
-
 // --- toolbar ------------------------------------------------------------------------------
 
 void KEPAteloDocument::CreatePlaybackToolBar() {
-  _playbackToolBar = new QToolBar("Playback", this);
-  _playbackToolBar->setObjectName("playbackToolBar");
+  _view.playbackToolBar = new QToolBar("Playback", this);
+  _view.playbackToolBar->setObjectName("playbackToolBar");
   // Shown and hidden by View > Playback Toolbar alone, so that the item
   // always tells the truth.
-  _playbackToolBar->toggleViewAction()->setVisible(false);
+  _view.playbackToolBar->toggleViewAction()->setVisible(false);
   auto* frame = new QFrame;
   frame->setObjectName("playbackFrame");
   auto* layout = new QBoxLayout(QBoxLayout::LeftToRight, frame);
@@ -133,24 +124,27 @@ void KEPAteloDocument::CreatePlaybackToolBar() {
                           static_cast<QWidget*>(spinner), static_cast<QWidget*>(unit)})
     layout->addWidget(widget);
 
-  _playbackToolBar->addWidget(frame);
-  addToolBar(AreaOf(_settings.GetDockState(KEPAteloSettings::TOOLBAR_PLAYBACK)), _playbackToolBar);
-  connect(_playbackToolBar, &QToolBar::orientationChanged, this,
+  _view.playbackToolBar->addWidget(frame);
+  addToolBar(AreaOf(_settings.GetDockState(KEPAteloSettings::TOOLBAR_PLAYBACK)),
+             _view.playbackToolBar);
+  connect(_view.playbackToolBar, &QToolBar::orientationChanged, this,
           [layout, buttonLayout](Qt::Orientation orientation) {
             const auto direction =
                 orientation == Qt::Vertical ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight;
             layout->setDirection(direction);
             buttonLayout->setDirection(direction);
           });
-  connect(_playbackToolBar, &QToolBar::orientationChanged, this, [this] { RecordPlaybackDock(); });
-  connect(_playbackToolBar, &QToolBar::topLevelChanged, this, [this] { RecordPlaybackDock(); });
+  connect(_view.playbackToolBar, &QToolBar::orientationChanged, this,
+          [this] { RecordPlaybackDock(); });
+  connect(_view.playbackToolBar, &QToolBar::topLevelChanged, this,
+          [this] { RecordPlaybackDock(); });
 }
 
 void KEPAteloDocument::RecordPlaybackDock() {
   // The defaults keep the side the toolbar is on, or that it is off.
-  const bool shown = _playbackToolBar && !_playbackToolBar->isHidden();
+  const bool shown = _view.playbackToolBar && !_view.playbackToolBar->isHidden();
   _settings.SetDockState(KEPAteloSettings::TOOLBAR_PLAYBACK,
-                         shown ? DockOf(toolBarArea(_playbackToolBar))
+                         shown ? DockOf(toolBarArea(_view.playbackToolBar))
                                : static_cast<int>(KEPAteloSettings::DOCK_NONE));
 }
 
@@ -159,7 +153,7 @@ void KEPAteloDocument::DelaySliderAction(int value) {
     QSignalBlocker quiet(spinner);
     spinner->setValue(value);
   }
-  _delay = static_cast<float>(value) * kTicksPerShownUnit;
+  _view.delay = static_cast<float>(value) * kTicksPerShownUnit;
 }
 
 void KEPAteloDocument::DelaySpinnerAction(int value) {
@@ -167,22 +161,22 @@ void KEPAteloDocument::DelaySpinnerAction(int value) {
     QSignalBlocker quiet(slider);
     slider->setValue(value);
   }
-  _delay = static_cast<float>(value) * kTicksPerShownUnit;
+  _view.delay = static_cast<float>(value) * kTicksPerShownUnit;
 }
 
 // --- playback -----------------------------------------------------------------------------
 
 void KEPAteloDocument::StopPlayback() {
-  _playbackIdle.Remove();
+  _view.playbackIdle.Remove();
   // A wait under way (see ExecuteIdleWork) ends with nothing to resume.
-  ++_playbackRun;
-  _playbackWaiting = false;
-  _playbackState = PLAY_STOPPED;
+  ++_view.playbackRun;
+  _view.playbackWaiting = false;
+  _view.playbackState = PLAY_STOPPED;
 }
 
 void KEPAteloDocument::StartPlayback(int direction) {
-  _playbackWaiting = false;
-  _playbackIdle.id = KEPIdleWork::Subscribe([this, direction] { ExecuteIdleWork(direction); });
+  _view.playbackWaiting = false;
+  _view.playbackIdle.id = KEPIdleWork::Subscribe([this, direction] { ExecuteIdleWork(direction); });
 }
 
 void KEPAteloDocument::PauseSelection() {
@@ -221,7 +215,7 @@ void KEPAteloDocument::FastForwardSelection() {
   }
   DisableAll();
   StartPlayback(PLAY_FORWARD);
-  _lastStepTime = KEPClock::Now();
+  _view.lastStepTime = KEPClock::Now();
 }
 
 void KEPAteloDocument::FastBackwardSelection() {
@@ -233,7 +227,7 @@ void KEPAteloDocument::FastBackwardSelection() {
   }
   DisableAll();
   StartPlayback(PLAY_BACKWARD);
-  _lastStepTime = KEPClock::Now();
+  _view.lastStepTime = KEPClock::Now();
 }
 
 void KEPAteloDocument::ExecuteIdleWork(int direction) {
@@ -243,35 +237,36 @@ void KEPAteloDocument::ExecuteIdleWork(int direction) {
     return;
   }
   const double now = KEPClock::Now();
-  const double early = static_cast<double>(_delay) - (now - _lastStepTime) * kTicksPerSecond;
+  const double early =
+      static_cast<double>(_view.delay) - (now - _view.lastStepTime) * kTicksPerSecond;
   if (early > 0.0) {
     // Idle time comes back at once: a long wait spent polling the clock
     // would keep a processor busy for nothing. It is slept out on a timer
     // instead, up to the last couple of milliseconds, which are polled so
     // that the step comes on time.
     const int sleepMs = static_cast<int>(early / (kTicksPerSecond / 1000.0)) - 2;
-    if (sleepMs > 0 && _playbackIdle.id) {
-      _playbackIdle.Remove();
-      _playbackWaiting = true;
-      QTimer::singleShot(sleepMs, this, [this, run = _playbackRun, direction] {
-        if (run == _playbackRun && _playbackWaiting) StartPlayback(direction);
+    if (sleepMs > 0 && _view.playbackIdle.id) {
+      _view.playbackIdle.Remove();
+      _view.playbackWaiting = true;
+      QTimer::singleShot(sleepMs, this, [this, run = _view.playbackRun, direction] {
+        if (run == _view.playbackRun && _view.playbackWaiting) StartPlayback(direction);
       });
     }
     return;
   }
-  if (_playbackState == PLAY_STOPPED) _playbackState = direction;
+  if (_view.playbackState == PLAY_STOPPED) _view.playbackState = direction;
   // The time noted is the one the step was due at, not the one it ran at:
   // the frames keep the delay's pace whatever a step costs below it and
   // however late the idle time came. A step more than a delay late starts
   // the count afresh rather than rushing to catch up.
-  const double period = static_cast<double>(_delay) / kTicksPerSecond;
-  _lastStepTime = now - _lastStepTime < 2.0 * period ? _lastStepTime + period : now;
-  const int next = _series->NextImage(_playbackState, _settings.GetLoopMode());
+  const double period = static_cast<double>(_view.delay) / kTicksPerSecond;
+  _view.lastStepTime = now - _view.lastStepTime < 2.0 * period ? _view.lastStepTime + period : now;
+  const int next = _series->NextImage(_view.playbackState, _settings.GetLoopMode());
   // Painted now rather than when the platform next refreshes: with a short
   // delay the next step could come first, and that frame would never show.
   if (_viewer && _viewer->isVisible()) _viewer->repaint();
   // A step may have stopped playback (a stereo pair that cannot be shown).
-  if (IsPlaying()) _playbackState = next;
+  if (IsPlaying()) _view.playbackState = next;
   KEP_TRACE(6, "(KEPAteloDocument::ExecuteIdleWork) image %d direction %d", _series->GetCurValue(),
-            _playbackState);
+            _view.playbackState);
 }

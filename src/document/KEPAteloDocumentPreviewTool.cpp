@@ -28,9 +28,9 @@ KEPMathPoint2Df UpperCorner(const KEPMathPoint2Df& point) {
 }  // namespace
 
 void KEPAteloDocument::RemovePreviewOutline() {
-  if (_previewOutline && _viewer) _viewer->RemoveRep(_previewOutline.get());
-  _previewOutline.reset();
-  _previewSquare = nullptr;
+  if (_effects.previewOutline && _viewer) _viewer->RemoveRep(_effects.previewOutline.get());
+  _effects.previewOutline.reset();
+  _effects.previewSquare = nullptr;
 }
 
 void KEPAteloDocument::BeginPreviewPositioning(const KEPMathPoint2Df& point, int) {
@@ -39,23 +39,23 @@ void KEPAteloDocument::BeginPreviewPositioning(const KEPMathPoint2Df& point, int
   KEP2DGraphicAttributes attributes;
   attributes.colour = QColor(255, 255, 0);
   attributes.dashed = true;
-  _previewOutline.reset(new KEP2DCustomRep(attributes));
-  _previewSquare = _previewOutline->AddPrimitive(
+  _effects.previewOutline.reset(new KEP2DCustomRep(attributes));
+  _effects.previewSquare = _effects.previewOutline->AddPrimitive(
       std::make_unique<KEP2DRectangleGP>(LowerCorner(point), UpperCorner(point)));
-  _viewer->AddRep(_previewOutline.get());
+  _viewer->AddRep(_effects.previewOutline.get());
 }
 
 void KEPAteloDocument::ManipulatePreviewPositioning(const KEPMathPoint2Df& point, int) {
-  if (!_previewSquare) return;
-  _previewSquare->SetCorners(LowerCorner(point), UpperCorner(point));
-  _previewOutline->Invalidate();
+  if (!_effects.previewSquare) return;
+  _effects.previewSquare->SetCorners(LowerCorner(point), UpperCorner(point));
+  _effects.previewOutline->Invalidate();
 }
 
 void KEPAteloDocument::EndPreviewPositioning(const KEPMathPoint2Df& point, int) {
   KEPAtelIma* image = GetPosImage(0);
   if (!image || !image->GetPixels()) {
     RemovePreviewOutline();
-    if (_lisseDialog) _lisseDialog->SetSelectState(INSENSITIVE);
+    if (_effects.lisseDialog) _effects.lisseDialog->SetSelectState(INSENSITIVE);
     return;
   }
   const KEPMathPoint2Df lower = LowerCorner(point), upper = UpperCorner(point);
@@ -67,9 +67,9 @@ void KEPAteloDocument::EndPreviewPositioning(const KEPMathPoint2Df& point, int) 
   const int y0 = std::max(0, static_cast<int>(std::rint(lower.y) - oy));
   const int x1 = std::min(width, static_cast<int>(std::rint(upper.x) - ox));
   const int y1 = std::min(height, static_cast<int>(std::rint(upper.y) - oy));
-  if (x1 > 0 && y1 > 0 && x0 < width && y0 < height && x1 > x0 && y1 > y0 && _lisseDialog) {
+  if (x1 > 0 && y1 > 0 && x0 < width && y0 < height && x1 > x0 && y1 > y0 && _effects.lisseDialog) {
     const std::vector<unsigned char> pixels = image->CopyRect(x0, y0, x1 - x0, y1 - y0);
-    if (!pixels.empty()) _lisseDialog->SetPreview(pixels.data(), x1 - x0, y1 - y0);
+    if (!pixels.empty()) _effects.lisseDialog->SetPreview(pixels.data(), x1 - x0, y1 - y0);
   }
   RemovePreviewOutline();
 }

@@ -69,7 +69,7 @@ void KEPAteloDocument::DropImageRep() {
   if (_imageRep && _viewer) _viewer->RemoveRep(_imageRep.get());
   _imageRep.reset();
   _repImage = nullptr;
-  _repPartner = nullptr;
+  _view.repPartner = nullptr;
   HideLogoRep();
 }
 
@@ -131,9 +131,9 @@ void KEPAteloDocument::AddAndDisplayImage(KEPAtelIma* image) {
 void KEPAteloDocument::RemoveImageRep(KEPAtelIma* image) {
   if (image && image == _repImage) DropImageRep();
   // The other eye's pixels may be about to go.
-  if (image && image == _repPartner && _imageRep) {
+  if (image && image == _view.repPartner && _imageRep) {
     _imageRep->SetStereoPartner(nullptr, 0);
-    _repPartner = nullptr;
+    _view.repPartner = nullptr;
   }
 }
 
@@ -167,7 +167,7 @@ void KEPAteloDocument::UpdateImage() {
   KEPAtelIma* image = _series->GetCurImage();
   EditImageChanged(image);
   if (image) {
-    if (_playbackState == 3) EnableAll(image);
+    if (_view.playbackState == 3) EnableAll(image);
     _status->setText(QString::fromStdString(_series->GetCurLabel()));
     if (!image->GetPixels()) {
       // Nothing to show (a part whose pixels were dropped): not the old one
@@ -181,7 +181,7 @@ void KEPAteloDocument::UpdateImage() {
       _viewer->Redraw();
     }
   } else {
-    if (_playbackState == 3) DisableAll();
+    if (_view.playbackState == 3) DisableAll();
     _status->setText(" ");
     FreeDisplay();
     if (_viewer) _viewer->Redraw();

@@ -18,12 +18,12 @@
 
 const unsigned char* KEPAteloDocument::GetSelectionMasque(int& x, int& y, int& width,
                                                           int& height) const {
-  if (!_selectionMask.empty()) {
-    x = _maskX;
-    y = _maskY;
-    width = _maskWidth;
-    height = _maskHeight;
-    return _selectionMask.data();
+  if (!_edit.selectionMask.empty()) {
+    x = _edit.maskX;
+    y = _edit.maskY;
+    width = _edit.maskWidth;
+    height = _edit.maskHeight;
+    return _edit.selectionMask.data();
   }
   x = y = width = height = 0;
   if (KEPAtelIma* image = GetPosImage(0)) image->GetSize(width, height);
@@ -36,32 +36,32 @@ void KEPAteloDocument::SetSelectionMasque(int x, int y, int width, int height,
       width > 0 && height > 0 &&
       mask.size() == static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
   if (sized) {
-    _selectionMask = std::move(mask);
-    _maskX = x;
-    _maskY = y;
-    _maskWidth = width;
-    _maskHeight = height;
+    _edit.selectionMask = std::move(mask);
+    _edit.maskX = x;
+    _edit.maskY = y;
+    _edit.maskWidth = width;
+    _edit.maskHeight = height;
   } else {
-    std::vector<unsigned char>().swap(_selectionMask);
-    _maskX = _maskY = _maskWidth = _maskHeight = 0;
+    std::vector<unsigned char>().swap(_edit.selectionMask);
+    _edit.maskX = _edit.maskY = _edit.maskWidth = _edit.maskHeight = 0;
     // The outline shows the selection; none is left to show.
-    _selectionRep.reset();
+    _edit.selectionRep.reset();
   }
   UpdateSelectionSensitivity();
 }
 
 int KEPAteloDocument::GetSelZoneSide() const {
-  return _side;
+  return _edit.side;
 }
 
 void KEPAteloDocument::SelZoneSideAction() {
-  _side = _side ? 0 : 1;
-  KEP_TRACE(4, "(KEPAteloDocument::SelZoneSideAction) %d", _side);
+  _edit.side = _edit.side ? 0 : 1;
+  KEP_TRACE(4, "(KEPAteloDocument::SelZoneSideAction) %d", _edit.side);
   if (QAction* button = FindAction("selSideButton")) {
-    button->setIcon(KEPAteloIcon(_side ? "atvout" : "atvin"));
-    button->setText(_side ? "Out" : "In");
+    button->setIcon(KEPAteloIcon(_edit.side ? "atvout" : "atvin"));
+    button->setText(_edit.side ? "Out" : "In");
   }
-  if (_currentTool & kSelectionTools) UpdateToolView();
+  if (_tools.currentTool & kSelectionTools) UpdateToolView();
 }
 
 void KEPAteloDocument::RemoveSelectionRep() {
@@ -82,8 +82,9 @@ void KEPAteloDocument::ComputeImageMask(int tool) {
   float ox = 0, oy = 0;
   image->GetSize(width, height);
   image->GetOrigin(ox, oy);
-  KEP2DGraphicPrimitive* shape =
-      _objectRep && _objectRep->GetPrimitiveCount() > 0 ? _objectRep->GetPrimitive(0) : nullptr;
+  KEP2DGraphicPrimitive* shape = _tools.objectRep && _tools.objectRep->GetPrimitiveCount() > 0
+                                     ? _tools.objectRep->GetPrimitive(0)
+                                     : nullptr;
 
   std::vector<unsigned char> mask;
   int maskWidth = 0, maskHeight = 0, maskX = 0, maskY = 0;
@@ -136,9 +137,9 @@ void KEPAteloDocument::ComputeImageMask(int tool) {
     return;
   }
   // A shape that misses the image selects nothing, silently.
-  std::unique_ptr<KEP2DCustomRep> outline = std::move(_objectRep);
+  std::unique_ptr<KEP2DCustomRep> outline = std::move(_tools.objectRep);
   SetSelectionMasque(maskX, maskY, maskWidth, maskHeight, std::move(mask));
-  if (!_selectionMask.empty()) _selectionRep = std::move(outline);
+  if (!_edit.selectionMask.empty()) _edit.selectionRep = std::move(outline);
 }
 
 void KEPAteloDocument::CropAction() {
@@ -146,7 +147,7 @@ void KEPAteloDocument::CropAction() {
   KEPAtelIma* image = GetPosImage(0);
   int width = 0, height = 0;
   std::vector<unsigned char> pixels;
-  if (image && !_selectionMask.empty()) pixels = GetMasquedBitmap(image, width, height, false);
+  if (image && !_edit.selectionMask.empty()) pixels = GetMasquedBitmap(image, width, height, false);
   RemoveSelectionRep();
   if (pixels.empty()) {
     KEPFormatError(errmsg, "No zone or image to crop !\nSelect a zone first.");
@@ -156,13 +157,13 @@ void KEPAteloDocument::CropAction() {
   SaveImageForUndo(image, 0);
   const int size[2] = {width, height};
   image->ReplacePixels(std::move(pixels), size);
-  if (_setSizeDialog && !_clipboardRep) _setSizeDialog->UpdateSize(width, height);
+  if (_edit.setSizeDialog && !_edit.clipboardRep) _edit.setSizeDialog->UpdateSize(width, height);
   DisplayImage(image, true);
 }
 
 bool KEPAteloDocument::SelectionRepToClipboardRep() {
   KEPAtelIma* image = GetPosImage(0);
-  if (!image || _selectionMask.empty()) return false;
+  if (!image || _edit.selectionMask.empty()) return false;
   KEP_TRACE(4, "(KEPAteloDocument::SelectionRepToClipboardRep)");
   int width = 0, height = 0;
   std::vector<unsigned char> pixels = GetMasquedBitmap(image, width, height, false);
@@ -172,10 +173,10 @@ bool KEPAteloDocument::SelectionRepToClipboardRep() {
   // drags it.
   float ox = 0, oy = 0;
   image->GetOrigin(ox, oy);
-  const float x = ox + (_side ? 0.0f : static_cast<float>(_maskX));
-  const float y = oy + (_side ? 0.0f : static_cast<float>(_maskY));
+  const float x = ox + (_edit.side ? 0.0f : static_cast<float>(_edit.maskX));
+  const float y = oy + (_edit.side ? 0.0f : static_cast<float>(_edit.maskY));
   SetToolCallbacks(TOOL_PASTE);
-  _clipboardFramePart = 0;
+  _edit.clipboardFramePart = 0;
   SetClipboard(width, height, std::vector<unsigned char>(pixels));
   ShowFloatingObject(std::move(pixels), width, height, x, y);
   RemoveSelectionRep();

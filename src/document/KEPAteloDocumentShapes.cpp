@@ -1,8 +1,8 @@
 // The pointer handlers of the shape tools: a rubber-band rectangle, circle
 // or polygon follows the pointer, and the finished shape is drawn into the
 // image (client data 0 outline, 1 filled) or becomes a selection (client
-// data 3). The shape being drawn lives in _objectRep; a finished
-// selection's outline moves to _selectionRep and stays while the selection
+// data 3). The shape being drawn lives in _tools.objectRep; a finished
+// selection's outline moves to _edit.selectionRep and stays while the selection
 // does.
 #include <algorithm>
 #include <cmath>
@@ -61,9 +61,9 @@ Primitive* KEPAteloDocument::StartObjectRep(std::unique_ptr<Primitive> primitive
   attributes.dashed = selection;
   attributes.colour = selection ? QColor(255, 255, 255) : QColor(255, 255, 0);
   if (selection) attributes.gapColour = QColor(0, 0, 0);
-  _objectRep = std::make_unique<KEP2DCustomRep>(attributes);
-  Primitive* raw = _objectRep->AddPrimitive(std::move(primitive));
-  if (_viewer) _viewer->AddRep(_objectRep.get());
+  _tools.objectRep = std::make_unique<KEP2DCustomRep>(attributes);
+  Primitive* raw = _tools.objectRep->AddPrimitive(std::move(primitive));
+  if (_viewer) _viewer->AddRep(_tools.objectRep.get());
   return raw;
 }
 
@@ -81,16 +81,16 @@ void KEPAteloDocument::CommitPolygon(const std::vector<KEPMathPoint2Df>& points,
     PointerToPixel(image, p, x, y);
     x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
   }
-  const int reach = mode == kFilledVariant ? 0 : BrushReach(_thickness);
+  const int reach = mode == kFilledVariant ? 0 : BrushReach(_tools.thickness);
   float ox = 0, oy = 0;
   image->GetOrigin(ox, oy);
-  _undoTaken = false;
+  _edit.undoTaken = false;
   CommitDrawing(image, x0 - reach, y0 - reach, x1 + reach, y1 + reach, true,
                 [&](KEPAtelIma& target) {
                   int w = 0, h = 0;
                   target.GetSize(w, h);
                   DrawPolygon({target.GetPixels(), target.GetMemorySize()}, w, h, ox, oy, flat,
-                              _color, _thickness, _blend, mode);
+                              _tools.color, _tools.thickness, _tools.blend, mode);
                 });
 }
 
@@ -101,21 +101,22 @@ void KEPAteloDocument::CommitCircle(const KEPMathPoint2Df& centre, float radius,
   int x, y;
   PointerToPixel(image, centre, x, y);
   const int reach = static_cast<int>(std::min(radius, 1e8f)) + 1 +
-                    (mode == kFilledVariant ? 0 : BrushReach(_thickness));
+                    (mode == kFilledVariant ? 0 : BrushReach(_tools.thickness));
   float ox = 0, oy = 0;
   image->GetOrigin(ox, oy);
-  _undoTaken = false;
+  _edit.undoTaken = false;
   CommitDrawing(image, x - reach, y - reach, x + reach, y + reach, true, [&](KEPAtelIma& target) {
     int w = 0, h = 0;
     target.GetSize(w, h);
     DrawCircle({target.GetPixels(), target.GetMemorySize()}, w, h, ox, oy, centre.x, centre.y,
-               radius, _color, _thickness, _blend, mode);
+               radius, _tools.color, _tools.thickness, _tools.blend, mode);
   });
 }
 
 bool KEPAteloDocument::DropPolygonInProgress() {
-  if (_currentTool != TOOL_FILLED_POLYGON && _currentTool != TOOL_SELECT_POLYGON) return false;
-  auto* polygon = ShapeOf<KEP2DPolylineGP>(_objectRep.get());
+  if (_tools.currentTool != TOOL_FILLED_POLYGON && _tools.currentTool != TOOL_SELECT_POLYGON)
+    return false;
+  auto* polygon = ShapeOf<KEP2DPolylineGP>(_tools.objectRep.get());
   if (!polygon || polygon->IsClosed()) return false;
   KEP_TRACE(4, "(KEPAteloDocument::DropPolygonInProgress)");
   RemoveObjectRep();
@@ -125,15 +126,15 @@ bool KEPAteloDocument::DropPolygonInProgress() {
 void KEPAteloDocument::RemoveObjectRep() {
   // The representation leaves the viewer (and repaints its place) as it
   // goes.
-  _objectRep.reset();
+  _tools.objectRep.reset();
 }
 
 // --- rectangle ----------------------------------------------------------------------------
 
 void KEPAteloDocument::BeginSquareDraw(const KEPMathPoint2Df& point, int clientData) {
   const bool selection = clientData == kSelectionVariant;
-  _pressX = point.x;
-  _pressY = point.y;
+  _tools.pressX = point.x;
+  _tools.pressY = point.y;
   KEPMathPoint2Df low, high;
   SquareCorners(point, selection ? point : point + KEPMathPoint2Df(1.0f, 1.0f), selection, low,
                 high);
@@ -141,17 +142,17 @@ void KEPAteloDocument::BeginSquareDraw(const KEPMathPoint2Df& point, int clientD
 }
 
 void KEPAteloDocument::ManipulateSquareDraw(const KEPMathPoint2Df& point, int clientData) {
-  auto* rectangle = ShapeOf<KEP2DRectangleGP>(_objectRep.get());
+  auto* rectangle = ShapeOf<KEP2DRectangleGP>(_tools.objectRep.get());
   if (!rectangle) return;
   KEPMathPoint2Df low, high;
-  SquareCorners(KEPMathPoint2Df(_pressX, _pressY), point, clientData == kSelectionVariant, low,
-                high);
+  SquareCorners(KEPMathPoint2Df(_tools.pressX, _tools.pressY), point,
+                clientData == kSelectionVariant, low, high);
   rectangle->SetCorners(low, high);
-  _objectRep->Invalidate();
+  _tools.objectRep->Invalidate();
 }
 
 void KEPAteloDocument::EndSquareDraw(const KEPMathPoint2Df& point, int clientData) {
-  auto* rectangle = ShapeOf<KEP2DRectangleGP>(_objectRep.get());
+  auto* rectangle = ShapeOf<KEP2DRectangleGP>(_tools.objectRep.get());
   if (!rectangle) return;
   ManipulateSquareDraw(point, clientData);
   if (clientData == kSelectionVariant) return ComputeImageMask(TOOL_SELECT_RECTANGLE);
@@ -167,61 +168,61 @@ void KEPAteloDocument::EndSquareDraw(const KEPMathPoint2Df& point, int clientDat
 
 void KEPAteloDocument::BeginCircleDraw(const KEPMathPoint2Df& point, int clientData) {
   const KEPMathPoint2Df centre = PixelCentre(point);
-  _pressX = centre.x;
-  _pressY = centre.y;
+  _tools.pressX = centre.x;
+  _tools.pressY = centre.y;
   StartObjectRep(std::make_unique<KEP2DArcCircleGP>(centre, 0.0f), clientData == kSelectionVariant);
 }
 
 void KEPAteloDocument::ManipulateCircleDraw(const KEPMathPoint2Df& point, int) {
-  auto* circle = ShapeOf<KEP2DArcCircleGP>(_objectRep.get());
+  auto* circle = ShapeOf<KEP2DArcCircleGP>(_tools.objectRep.get());
   if (!circle) return;
-  circle->SetRadius(std::hypot(point.x - _pressX, point.y - _pressY));
-  _objectRep->Invalidate();
+  circle->SetRadius(std::hypot(point.x - _tools.pressX, point.y - _tools.pressY));
+  _tools.objectRep->Invalidate();
 }
 
 void KEPAteloDocument::EndCircleDraw(const KEPMathPoint2Df& point, int clientData) {
-  auto* circle = ShapeOf<KEP2DArcCircleGP>(_objectRep.get());
+  auto* circle = ShapeOf<KEP2DArcCircleGP>(_tools.objectRep.get());
   if (!circle) return;
   // Whole pixels: a release at the press point gives radius 0.
-  const float radius = std::floor(std::hypot(point.x - _pressX, point.y - _pressY));
+  const float radius = std::floor(std::hypot(point.x - _tools.pressX, point.y - _tools.pressY));
   circle->SetRadius(radius);
-  _objectRep->Invalidate();
+  _tools.objectRep->Invalidate();
   if (clientData == kSelectionVariant) return ComputeImageMask(TOOL_SELECT_CIRCLE);
   RemoveObjectRep();
-  CommitCircle(KEPMathPoint2Df(_pressX, _pressY), radius, clientData);
+  CommitCircle(KEPMathPoint2Df(_tools.pressX, _tools.pressY), radius, clientData);
 }
 
 // --- line -------------------------------------------------------------------------------
 
 void KEPAteloDocument::BeginLineDraw(const KEPMathPoint2Df& point, int) {
-  _pressX = point.x;
-  _pressY = point.y;
+  _tools.pressX = point.x;
+  _tools.pressY = point.y;
   StartObjectRep(std::make_unique<KEP2DLineGP>(point, point), false);
 }
 
 void KEPAteloDocument::ManipulateLineDraw(const KEPMathPoint2Df& point, int) {
-  auto* line = ShapeOf<KEP2DLineGP>(_objectRep.get());
+  auto* line = ShapeOf<KEP2DLineGP>(_tools.objectRep.get());
   if (!line) return;
-  line->SetEnds(KEPMathPoint2Df(_pressX, _pressY), point);
-  _objectRep->Invalidate();
+  line->SetEnds(KEPMathPoint2Df(_tools.pressX, _tools.pressY), point);
+  _tools.objectRep->Invalidate();
 }
 
 void KEPAteloDocument::EndLineDraw(const KEPMathPoint2Df& point, int) {
-  if (!ShapeOf<KEP2DLineGP>(_objectRep.get())) return;
+  if (!ShapeOf<KEP2DLineGP>(_tools.objectRep.get())) return;
   RemoveObjectRep();
   KEPAtelIma* image = GetPosImage(0);
   if (!image) return;
   int x1, y1, x2, y2;
-  PointerToPixel(image, KEPMathPoint2Df(_pressX, _pressY), x1, y1);
+  PointerToPixel(image, KEPMathPoint2Df(_tools.pressX, _tools.pressY), x1, y1);
   PointerToPixel(image, point, x2, y2);
-  const int reach = BrushReach(_thickness);
-  _undoTaken = false;
+  const int reach = BrushReach(_tools.thickness);
+  _edit.undoTaken = false;
   CommitDrawing(image, std::min(x1, x2) - reach, std::min(y1, y2) - reach, std::max(x1, x2) + reach,
                 std::max(y1, y2) + reach, true, [&](KEPAtelIma& target) {
                   int w = 0, h = 0;
                   target.GetSize(w, h);
-                  DrawSegment({target.GetPixels(), target.GetMemorySize()}, w, h, _color, x1, y1,
-                              x2, y2, _thickness, _blend);
+                  DrawSegment({target.GetPixels(), target.GetMemorySize()}, w, h, _tools.color, x1,
+                              y1, x2, y2, _tools.thickness, _tools.blend);
                 });
 }
 
@@ -230,7 +231,7 @@ void KEPAteloDocument::EndLineDraw(const KEPMathPoint2Df& point, int) {
 void KEPAteloDocument::BeginLineSelection(const KEPMathPoint2Df& point, int clientData) {
   const bool selection = clientData == kSelectionVariant;
   const KEPMathPoint2Df vertex = PixelCentre(point);
-  auto* polygon = ShapeOf<KEP2DPolylineGP>(_objectRep.get());
+  auto* polygon = ShapeOf<KEP2DPolylineGP>(_tools.objectRep.get());
   if (!polygon || polygon->IsClosed()) {
     StartObjectRep(std::make_unique<KEP2DPolylineGP>(std::vector<KEPMathPoint2Df>{vertex}),
                    selection);
@@ -247,7 +248,7 @@ void KEPAteloDocument::BeginLineSelection(const KEPMathPoint2Df& point, int clie
       std::fabs(vertex.y - first.y) < tolerance) {
     polygon->AddPoint(first);
     polygon->SetClosed(true);
-    _objectRep->Invalidate();
+    _tools.objectRep->Invalidate();
     if (selection) return ComputeImageMask(TOOL_SELECT_POLYGON);
     const std::vector<KEPMathPoint2Df> points = polygon->GetPoints();
     RemoveObjectRep();
@@ -255,16 +256,16 @@ void KEPAteloDocument::BeginLineSelection(const KEPMathPoint2Df& point, int clie
     return;
   }
   polygon->AddPoint(vertex);
-  _objectRep->Invalidate();
+  _tools.objectRep->Invalidate();
 }
 
 void KEPAteloDocument::ManipulateLineSelection(const KEPMathPoint2Df& point, int) {
-  auto* polygon = ShapeOf<KEP2DPolylineGP>(_objectRep.get());
+  auto* polygon = ShapeOf<KEP2DPolylineGP>(_tools.objectRep.get());
   if (!polygon || polygon->IsClosed() || polygon->GetPoints().size() < 2) return;
   std::vector<KEPMathPoint2Df> points = polygon->GetPoints();
   points.back() = PixelCentre(point);
   polygon->SetPoints(std::move(points));
-  _objectRep->Invalidate();
+  _tools.objectRep->Invalidate();
 }
 
 // --- free hand ----------------------------------------------------------------------------------
@@ -276,21 +277,21 @@ void KEPAteloDocument::BeginHandSelection(const KEPMathPoint2Df& point, int clie
 }
 
 void KEPAteloDocument::ManipulateHandSelection(const KEPMathPoint2Df& point, int) {
-  auto* line = ShapeOf<KEP2DPolylineGP>(_objectRep.get());
+  auto* line = ShapeOf<KEP2DPolylineGP>(_tools.objectRep.get());
   if (!line || line->IsClosed()) return;
   if (line->GetPoints().back() == point) return;
   line->AddPoint(point);
-  _objectRep->Invalidate();
+  _tools.objectRep->Invalidate();
 }
 
 void KEPAteloDocument::EndHandSelection(const KEPMathPoint2Df& point, int clientData) {
-  auto* line = ShapeOf<KEP2DPolylineGP>(_objectRep.get());
+  auto* line = ShapeOf<KEP2DPolylineGP>(_tools.objectRep.get());
   if (!line || line->IsClosed()) return;
   ManipulateHandSelection(point, clientData);
   const KEPMathPoint2Df first = line->GetPoints().front();
   if (!(line->GetPoints().back() == first)) line->AddPoint(first);
   line->SetClosed(true);
-  _objectRep->Invalidate();
+  _tools.objectRep->Invalidate();
   if (clientData == kSelectionVariant) return ComputeImageMask(TOOL_SELECT_HAND);
   const std::vector<KEPMathPoint2Df> points = line->GetPoints();
   RemoveObjectRep();

@@ -89,7 +89,7 @@ bool KEPAteloDocument::CommitDrawing(KEPAtelIma* image, int x0, int y0, int x1, 
   x0 = std::max(x0, 0), y0 = std::max(y0, 0);
   x1 = std::min(x1, width - 1), y1 = std::min(y1, height - 1);
   if (x0 > x1 || y0 > y1 || !image->GetPixels()) return false;
-  if (saveForUndo && !_undoTaken) SaveImageForUndo(image, 1);
+  if (saveForUndo && !_edit.undoTaken) SaveImageForUndo(image, 1);
   draw(*image);
   KEPAtelIma* partner = image->GetCoupledImage();
   if (partner && partner->GetPixels()) draw(*partner);
@@ -102,9 +102,9 @@ bool KEPAteloDocument::CommitDrawing(KEPAtelIma* image, int x0, int y0, int x1, 
 bool KEPAteloDocument::NextStrokeSegment(const KEPAtelIma* image, const KEPMathPoint2Df& point,
                                          int& fromX, int& fromY, int& x, int& y) {
   const bool inside = PointerToPixel(image, point, x, y);
-  if (x == _strokeX && y == _strokeY) return false;
-  fromX = std::exchange(_strokeX, x);
-  fromY = std::exchange(_strokeY, y);
+  if (x == _tools.strokeX && y == _tools.strokeY) return false;
+  fromX = std::exchange(_tools.strokeX, x);
+  fromY = std::exchange(_tools.strokeY, y);
   // A stroke that comes in from outside draws from its last point outside.
   return inside || Inside(image, fromX, fromY);
 }
@@ -121,12 +121,12 @@ void KEPAteloDocument::CommitSegment(KEPAtelIma* image, int fromX, int fromY, in
 void KEPAteloDocument::BeginHandDraw(const KEPMathPoint2Df& point, int) {
   KEPAtelIma* image = GetPosImage(0);
   if (!image) return;
-  _undoTaken = false;
-  if (!PointerToPixel(image, point, _strokeX, _strokeY)) return;
-  const int x = _strokeX, y = _strokeY, reach = BrushReach(_thickness);
+  _edit.undoTaken = false;
+  if (!PointerToPixel(image, point, _tools.strokeX, _tools.strokeY)) return;
+  const int x = _tools.strokeX, y = _tools.strokeY, reach = BrushReach(_tools.thickness);
   CommitDrawing(image, x - reach, y - reach, x + reach, y + reach, true, [&](KEPAtelIma& target) {
     const Pixels t(target);
-    DrawMotif(t.bytes, t.width, t.height, _color, x, y, _thickness, _blend);
+    DrawMotif(t.bytes, t.width, t.height, _tools.color, x, y, _tools.thickness, _tools.blend);
   });
 }
 
@@ -135,10 +135,12 @@ void KEPAteloDocument::ManipulateHandDraw(const KEPMathPoint2Df& point, int) {
   if (!image) return;
   int fromX, fromY, x, y;
   if (!NextStrokeSegment(image, point, fromX, fromY, x, y)) return;
-  CommitSegment(image, fromX, fromY, x, y, BrushReach(_thickness), true, [&](KEPAtelIma& target) {
-    const Pixels t(target);
-    DrawSegment(t.bytes, t.width, t.height, _color, fromX, fromY, x, y, _thickness, _blend);
-  });
+  CommitSegment(image, fromX, fromY, x, y, BrushReach(_tools.thickness), true,
+                [&](KEPAtelIma& target) {
+                  const Pixels t(target);
+                  DrawSegment(t.bytes, t.width, t.height, _tools.color, fromX, fromY, x, y,
+                              _tools.thickness, _tools.blend);
+                });
 }
 
 // --- spray ----------------------------------------------------------------------------------
@@ -146,14 +148,14 @@ void KEPAteloDocument::ManipulateHandDraw(const KEPMathPoint2Df& point, int) {
 void KEPAteloDocument::BeginSprayDraw(const KEPMathPoint2Df& point, int) {
   KEPAtelIma* image = GetPosImage(0);
   if (!image) return;
-  _undoTaken = false;
-  if (!PointerToPixel(image, point, _strokeX, _strokeY)) return;
-  const int x = _strokeX, y = _strokeY, r = _sprayRadius;
+  _edit.undoTaken = false;
+  if (!PointerToPixel(image, point, _tools.strokeX, _tools.strokeY)) return;
+  const int x = _tools.strokeX, y = _tools.strokeY, r = _tools.sprayRadius;
   SprayDraws draws;
   CommitDrawing(image, x - r, y - r, x + r, y + r, true, [&](KEPAtelIma& target) {
     const Pixels t(target);
-    SprayWithSource(SprayDraws::Draw, t.bytes, t.width, t.height, x, y, _color, r, _sprayDensity,
-                    _blend);
+    SprayWithSource(SprayDraws::Draw, t.bytes, t.width, t.height, x, y, _tools.color, r,
+                    _tools.sprayDensity, _tools.blend);
     draws.Replay();
   });
 }
@@ -163,12 +165,12 @@ void KEPAteloDocument::ManipulateSprayDraw(const KEPMathPoint2Df& point, int) {
   if (!image) return;
   int fromX, fromY, x, y;
   if (!NextStrokeSegment(image, point, fromX, fromY, x, y)) return;
-  const int r = _sprayRadius;
+  const int r = _tools.sprayRadius;
   SprayDraws draws;
   CommitSegment(image, fromX, fromY, x, y, r, true, [&](KEPAtelIma& target) {
     const Pixels t(target);
-    SpraySegmentWithSource(SprayDraws::Draw, t.bytes, t.width, t.height, fromX, fromY, x, y, _color,
-                           r, _sprayDensity, _blend);
+    SpraySegmentWithSource(SprayDraws::Draw, t.bytes, t.width, t.height, fromX, fromY, x, y,
+                           _tools.color, r, _tools.sprayDensity, _tools.blend);
     draws.Replay();
   });
 }
@@ -181,11 +183,11 @@ void KEPAteloDocument::StopEraser() {
     UncheckBtn(button);
     SetBtnSensitivity(button, INSENSITIVE);
   }
-  if (_currentTool == TOOL_ERASER) {
+  if (_tools.currentTool == TOOL_ERASER) {
     RemoveViewerIndicatorCallbacks();
-    _currentTool = 0;
+    _tools.currentTool = 0;
   }
-  if (_toolsSettingDialog) _toolsSettingDialog->UpdateTool(_currentTool);
+  if (_tools.toolsSettingDialog) _tools.toolsSettingDialog->UpdateTool(_tools.currentTool);
   UpdateToolView();
 }
 
@@ -195,10 +197,10 @@ void KEPAteloDocument::BeginErase(const KEPMathPoint2Df& point, int) {
   // Erasing restores the undo copy: without one of the image as it is now
   // (less this stroke's changes) there is nothing to restore.
   if (!image->CanErase()) return StopEraser();
-  if (!PointerToPixel(image, point, _strokeX, _strokeY)) return;
-  const int x = _strokeX, y = _strokeY, reach = BrushReach(_thickness);
+  if (!PointerToPixel(image, point, _tools.strokeX, _tools.strokeY)) return;
+  const int x = _tools.strokeX, y = _tools.strokeY, reach = BrushReach(_tools.thickness);
   CommitDrawing(image, x - reach, y - reach, x + reach, y + reach, false,
-                [&](KEPAtelIma& target) { ErasePt(target, x, y, _thickness); });
+                [&](KEPAtelIma& target) { ErasePt(target, x, y, _tools.thickness); });
 }
 
 void KEPAteloDocument::ManipulateErase(const KEPMathPoint2Df& point, int) {
@@ -207,8 +209,9 @@ void KEPAteloDocument::ManipulateErase(const KEPMathPoint2Df& point, int) {
   if (!image->CanErase()) return StopEraser();
   int fromX, fromY, x, y;
   if (!NextStrokeSegment(image, point, fromX, fromY, x, y)) return;
-  CommitSegment(image, fromX, fromY, x, y, BrushReach(_thickness), false,
-                [&](KEPAtelIma& target) { EraseSegment(target, fromX, fromY, x, y, _thickness); });
+  CommitSegment(
+      image, fromX, fromY, x, y, BrushReach(_tools.thickness), false,
+      [&](KEPAtelIma& target) { EraseSegment(target, fromX, fromY, x, y, _tools.thickness); });
 }
 
 // --- fill -----------------------------------------------------------------------------------
@@ -229,11 +232,11 @@ void KEPAteloDocument::BeginPaint(const KEPMathPoint2Df& point, int) {
     // A region already of the colour would be found again without end;
     // each image of a pair is judged by its own pixel.
     bool differs = false;
-    for (int k = 0; k < 4; ++k) differs |= _color[k] != 256 && _color[k] != old[k];
+    for (int k = 0; k < 4; ++k) differs |= _tools.color[k] != 256 && _tools.color[k] != old[k];
     if (!differs) continue;
     if (!saved) SaveImageForUndo(image, 1);
     saved = changed = true;
-    Paint(t.bytes, t.width, t.height, x, y, old, _color);
+    Paint(t.bytes, t.width, t.height, x, y, old, _tools.color);
   }
   if (changed) RedisplayImage(image);
   SetBusyCursor(false);
@@ -251,8 +254,8 @@ void KEPAteloDocument::BeginSampleColor(const KEPMathPoint2Df& point, int) {
   KEP_TRACE(4, "(KEPAteloDocument::BeginSampleColor) %d %d: %d %d %d %d", x, y, p[0], p[1], p[2],
             p[3]);
   // The chooser shows it; its OK makes it the paint colour.
-  if (_colorDialog)
-    _colorDialog->SetColor(p[0], p[1], p[2], p[3]);
+  if (_tools.colorDialog)
+    _tools.colorDialog->SetColor(p[0], p[1], p[2], p[3]);
   else
     SetColor(p[0], p[1], p[2], p[3]);
 }

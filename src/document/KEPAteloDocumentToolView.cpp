@@ -68,40 +68,42 @@ void KEPAteloDocument::AddDrawingGroup() {
   AddToolButton(TOOL_PAINT, "paintButton", "Fill", "atvpaint", "Paint Tool");
   AddToolButton(TOOL_SPRAY, "sprayButton", "Spray", "atvspray", "Spray Tool");
   AddToolButton(TOOL_ERASER, "eraseButton", "Erase", "i3std010", "Erase Tool");
-  _drawToolBar->addSeparator()->setObjectName("toolbarLbl3");
+  _tools.drawToolBar->addSeparator()->setObjectName("toolbarLbl3");
   AddDrawButton("colorButton", "Colors", "atvcolor", "Color Editor", [this] { ColorAction(); });
   CreateToolViewer();
 }
 
 void KEPAteloDocument::CreateToolViewer() {
-  _toolViewer = new KEP2DViewer(_drawToolBar, kToolViewWidth, kToolViewHeight);
-  _toolViewer->setObjectName("toolViewer");
-  _toolViewer->setToolTip("Current Tool Parameters");
-  _toolViewer->setFixedSize(kToolViewWidth, kToolViewHeight);
-  _toolViewer->SetNavigation(false);
-  _toolViewPixels.assign(static_cast<std::size_t>(kToolViewWidth) * kToolViewHeight * 4,
-                         _toolViewBackground);
-  _toolViewRep = std::make_unique<KEPCatalog2DImagePixelRep>(_toolViewPixels.data(), kToolViewWidth,
-                                                             kToolViewHeight, 0.0f, 0.0f);
-  _toolViewer->AddRep(_toolViewRep.get());
-  _toolViewer->Reframe(KEPMathPoint2Df(0.5f * kToolViewWidth, 0.5f * kToolViewHeight), 1.0f);
-  _toolsIndicator = std::make_unique<KEP2DIndicator>(_toolViewer, "toolsIndicator");
-  _toolViewer->SetBackgroundIndicator(_toolsIndicator.get());
-  _toolsIndicator->AddCallback(
+  _tools.toolViewer = new KEP2DViewer(_tools.drawToolBar, kToolViewWidth, kToolViewHeight);
+  _tools.toolViewer->setObjectName("toolViewer");
+  _tools.toolViewer->setToolTip("Current Tool Parameters");
+  _tools.toolViewer->setFixedSize(kToolViewWidth, kToolViewHeight);
+  _tools.toolViewer->SetNavigation(false);
+  _tools.toolViewPixels.assign(static_cast<std::size_t>(kToolViewWidth) * kToolViewHeight * 4,
+                               _tools.toolViewBackground);
+  _tools.toolViewRep = std::make_unique<KEPCatalog2DImagePixelRep>(
+      _tools.toolViewPixels.data(), kToolViewWidth, kToolViewHeight, 0.0f, 0.0f);
+  _tools.toolViewer->AddRep(_tools.toolViewRep.get());
+  _tools.toolViewer->Reframe(KEPMathPoint2Df(0.5f * kToolViewWidth, 0.5f * kToolViewHeight), 1.0f);
+  _tools.toolsIndicator = std::make_unique<KEP2DIndicator>(_tools.toolViewer, "toolsIndicator");
+  _tools.toolViewer->SetBackgroundIndicator(_tools.toolsIndicator.get());
+  _tools.toolsIndicator->AddCallback(
       KEP2DIndicator::kBegin,
       [this](KEP2DIndicator&, const KEPMathPoint2Df&) { ToolsSetupAction(); });
-  _drawToolBar->addWidget(_toolViewer);
+  _tools.drawToolBar->addWidget(_tools.toolViewer);
   UpdateToolView();
 }
 
 void KEPAteloDocument::UpdateToolView() {
-  KEP_TRACE(6, "(KEPAteloDocument::UpdateToolView) %#x", _currentTool);
-  if (!_toolViewRep) return;
-  std::fill(_toolViewPixels.begin(), _toolViewPixels.end(), _toolViewBackground);
-  const KEPToolParameters parameters{_thickness, _blend, _sprayRadius, _sprayDensity};
-  DrawToolbarSample(_toolViewPixels, kToolViewWidth, kToolViewHeight, _currentTool,
-                    std::span<const int, 4>(_color), parameters, _side, _toolViewBackground);
-  _toolViewRep->UpdatePixels();
+  KEP_TRACE(6, "(KEPAteloDocument::UpdateToolView) %#x", _tools.currentTool);
+  if (!_tools.toolViewRep) return;
+  std::fill(_tools.toolViewPixels.begin(), _tools.toolViewPixels.end(), _tools.toolViewBackground);
+  const KEPToolParameters parameters{_tools.thickness, _tools.blend, _tools.sprayRadius,
+                                     _tools.sprayDensity};
+  DrawToolbarSample(_tools.toolViewPixels, kToolViewWidth, kToolViewHeight, _tools.currentTool,
+                    std::span<const int, 4>(_tools.color), parameters, _edit.side,
+                    _tools.toolViewBackground);
+  _tools.toolViewRep->UpdatePixels();
 }
 
 // --- pointer --------------------------------------------------------------------------------
@@ -136,51 +138,51 @@ void KEPAteloDocument::SetCursor(int code) {
 void KEPAteloDocument::ToolsSetupAction() {
   KEP_TRACE(4, "(KEPAteloDocument::ToolsSetupAction)");
   SetBusyCursor(true);
-  if (!_toolsSettingDialog)
-    _toolsSettingDialog = std::make_unique<KEPAteloToolsSetting>(this, this);
-  _toolsSettingDialog->ResetParams();
-  _toolsSettingDialog->UpdateTool(_currentTool);
-  _toolsSettingDialog->setEnabled(GetPosImage(0) != nullptr);
-  _toolsSettingDialog->show();
-  _toolsSettingDialog->raise();
+  if (!_tools.toolsSettingDialog)
+    _tools.toolsSettingDialog = std::make_unique<KEPAteloToolsSetting>(this, this);
+  _tools.toolsSettingDialog->ResetParams();
+  _tools.toolsSettingDialog->UpdateTool(_tools.currentTool);
+  _tools.toolsSettingDialog->setEnabled(GetPosImage(0) != nullptr);
+  _tools.toolsSettingDialog->show();
+  _tools.toolsSettingDialog->raise();
   SetBusyCursor(false);
 }
 
 void KEPAteloDocument::ColorAction() {
   KEP_TRACE(4, "(KEPAteloDocument::ColorAction)");
   SetBusyCursor(true);
-  if (!_colorDialog) _colorDialog = std::make_unique<KEPAteloColor>(this, this);
-  _colorDialog->SetSampleState(GetPosImage(0) ? SENSITIVE : INSENSITIVE);
-  _colorDialog->show();
-  _colorDialog->raise();
+  if (!_tools.colorDialog) _tools.colorDialog = std::make_unique<KEPAteloColor>(this, this);
+  _tools.colorDialog->SetSampleState(GetPosImage(0) ? SENSITIVE : INSENSITIVE);
+  _tools.colorDialog->show();
+  _tools.colorDialog->raise();
   SetBusyCursor(false);
 }
 
 void KEPAteloDocument::EnableToolDialogs(KEPAtelIma* image) {
-  if (_toolsSettingDialog) _toolsSettingDialog->setEnabled(image != nullptr);
-  if (_colorDialog) _colorDialog->SetSampleState(image ? SENSITIVE : INSENSITIVE);
+  if (_tools.toolsSettingDialog) _tools.toolsSettingDialog->setEnabled(image != nullptr);
+  if (_tools.colorDialog) _tools.colorDialog->SetSampleState(image ? SENSITIVE : INSENSITIVE);
 }
 
 // --- colour sample --------------------------------------------------------------------------
 
 void KEPAteloDocument::EnterSampleColorTool() {
-  if (_sampling) return;
-  KEP_TRACE(4, "(KEPAteloDocument::EnterSampleColorTool) after %#x", _currentTool);
-  _toolBeforeSample = _currentTool;
-  _sampling = true;
-  _colorOrLight = 1;
+  if (_tools.sampling) return;
+  KEP_TRACE(4, "(KEPAteloDocument::EnterSampleColorTool) after %#x", _tools.currentTool);
+  _tools.toolBeforeSample = _tools.currentTool;
+  _tools.sampling = true;
+  _tools.colorOrLight = 1;
   SetToolCallbacks(TOOL_SAMPLE_COLOR);
 }
 
 void KEPAteloDocument::LeaveSampleColorTool() {
-  if (!_sampling) return;
-  KEP_TRACE(4, "(KEPAteloDocument::LeaveSampleColorTool) back to %#x", _toolBeforeSample);
-  _sampling = false;
-  _colorOrLight = 0;
-  const int previous = std::exchange(_toolBeforeSample, 0);
-  if (_currentTool != TOOL_SAMPLE_COLOR) return;
+  if (!_tools.sampling) return;
+  KEP_TRACE(4, "(KEPAteloDocument::LeaveSampleColorTool) back to %#x", _tools.toolBeforeSample);
+  _tools.sampling = false;
+  _tools.colorOrLight = 0;
+  const int previous = std::exchange(_tools.toolBeforeSample, 0);
+  if (_tools.currentTool != TOOL_SAMPLE_COLOR) return;
   RemoveViewerIndicatorCallbacks();
-  _currentTool = 0;
+  _tools.currentTool = 0;
   // Only a tool of the toolbar comes back: the others (the smoothing
   // preview, a paste) ended when the sample began.
   QAction* button = GetToolButton(previous);
@@ -189,21 +191,21 @@ void KEPAteloDocument::LeaveSampleColorTool() {
       QSignalBlocker quiet(button);
       button->setChecked(true);
     }
-    _restoringSampled = true;
+    _tools.restoringSampled = true;
     SetToolCallbacks(previous);
-    _restoringSampled = false;
+    _tools.restoringSampled = false;
     return;
   }
-  if (_toolsSettingDialog) _toolsSettingDialog->UpdateTool(0);
+  if (_tools.toolsSettingDialog) _tools.toolsSettingDialog->UpdateTool(0);
   UpdateToolView();
 }
 
 void KEPAteloDocument::ResetColorDialog() {
   // Giving back the tool from before the sample leaves "Sample" as the
   // chooser set it (released, or held while greyed).
-  if (_restoringSampled) return;
-  _sampling = false;
-  _colorOrLight = 0;
-  _toolBeforeSample = 0;
-  if (_colorDialog) _colorDialog->UncheckSample();
+  if (_tools.restoringSampled) return;
+  _tools.sampling = false;
+  _tools.colorOrLight = 0;
+  _tools.toolBeforeSample = 0;
+  if (_tools.colorDialog) _tools.colorDialog->UncheckSample();
 }

@@ -6,7 +6,7 @@
 // they receive (the tool's variant). FindTool's table lists them; a code
 // missing from it only traces. A tool with a toolbar button is installed
 // when its button is pressed and removed when it is released; the buttons
-// are kept by code in _toolButtons, so that the enabling rules and the
+// are kept by code in _tools.toolButtons, so that the enabling rules and the
 // releasing of the other tools need no list of names.
 #include <QAction>
 #include <QClipboard>
@@ -60,10 +60,10 @@ int DockOfArea(Qt::ToolBarArea area) {
 
 void KEPAteloDocument::GetDrawParams(int& thickness, float& blend, int& radius,
                                      int& density) const {
-  thickness = _thickness;
-  blend = _blend;
-  radius = _sprayRadius;
-  density = _sprayDensity;
+  thickness = _tools.thickness;
+  blend = _tools.blend;
+  radius = _tools.sprayRadius;
+  density = _tools.sprayDensity;
 }
 
 void KEPAteloDocument::SetDrawParams(int thickness, float blend, int radius, int density) {
@@ -75,18 +75,18 @@ void KEPAteloDocument::SetDrawParams(int thickness, float blend, int radius, int
               density);
     return;
   }
-  _thickness = thickness;
-  _blend = blend;
-  _sprayRadius = radius;
-  _sprayDensity = density;
+  _tools.thickness = thickness;
+  _tools.blend = blend;
+  _tools.sprayRadius = radius;
+  _tools.sprayDensity = density;
   UpdateToolView();
 }
 
 void KEPAteloDocument::GetColor(int& red, int& green, int& blue, int& alpha) const {
-  red = _color[0];
-  green = _color[1];
-  blue = _color[2];
-  alpha = _color[3];
+  red = _tools.color[0];
+  green = _tools.color[1];
+  blue = _tools.color[2];
+  alpha = _tools.color[3];
 }
 
 void KEPAteloDocument::SetColor(int red, int green, int blue, int alpha) {
@@ -97,24 +97,24 @@ void KEPAteloDocument::SetColor(int red, int green, int blue, int alpha) {
       KEP_TRACE(4, "(KEPAteloDocument::SetColor) refused %d %d %d %d", red, green, blue, alpha);
       return;
     }
-  std::copy(std::begin(colour), std::end(colour), _color);
+  std::copy(std::begin(colour), std::end(colour), _tools.color);
   // A grey far from the colour's lightness, for the sample to show on.
   const int lightness =
       static_cast<int>((std::max({red, green, blue}) + std::min({red, green, blue})) * 0.5);
-  _toolViewBackground = static_cast<unsigned char>((lightness + 128) % 256);
+  _tools.toolViewBackground = static_cast<unsigned char>((lightness + 128) % 256);
   UpdateToolView();
 }
 
 int KEPAteloDocument::GetCurrentTool() const {
-  return _currentTool;
+  return _tools.currentTool;
 }
 
 void KEPAteloDocument::SetColorOrLight(int flag) {
-  _colorOrLight = flag;
+  _tools.colorOrLight = flag;
 }
 
 int KEPAteloDocument::GetColorOrLight() const {
-  return _colorOrLight;
+  return _tools.colorOrLight;
 }
 
 // --- installing tools -----------------------------------------------------------------------
@@ -169,8 +169,8 @@ int KEPAteloDocument::ToolKind(int code) {
 }
 
 QAction* KEPAteloDocument::GetToolButton(int code) const {
-  auto it = _toolButtons.find(code);
-  return it == _toolButtons.end() ? nullptr : it->second;
+  auto it = _tools.toolButtons.find(code);
+  return it == _tools.toolButtons.end() ? nullptr : it->second;
 }
 
 void KEPAteloDocument::SetToolCallbacks(int code) {
@@ -180,15 +180,15 @@ void KEPAteloDocument::SetToolCallbacks(int code) {
     // lets its tool go.
     RemoveViewerIndicatorCallbacks();
     RemovePreviewOutline();
-    _currentTool = 0;
+    _tools.currentTool = 0;
     return;
   }
   QAction* button = GetToolButton(code);
   if (button && !button->isChecked()) {
     // The user released the button: the tool goes, nothing else changes.
-    if (_currentTool == code) {
+    if (_tools.currentTool == code) {
       RemoveViewerIndicatorCallbacks();
-      _currentTool = 0;
+      _tools.currentTool = 0;
     }
     return;
   }
@@ -217,7 +217,7 @@ void KEPAteloDocument::SetToolCallbacks(int code) {
   for (int i = 0; i < 3; ++i) {
     if (!handlers[i]) continue;
     ToolHandler handler = handlers[i];
-    _toolCallbackIds.push_back(_viewerIndicator->AddCallback(
+    _tools.toolCallbackIds.push_back(_viewerIndicator->AddCallback(
         events[i], [this, handler, clientData](KEP2DIndicator&, const KEPMathPoint2Df& point) {
           (this->*handler)(point, clientData);
         }));
@@ -227,8 +227,8 @@ void KEPAteloDocument::SetToolCallbacks(int code) {
 
 void KEPAteloDocument::RemoveViewerIndicatorCallbacks() {
   if (_viewerIndicator)
-    for (int id : _toolCallbackIds) _viewerIndicator->RemoveCallback(id);
-  _toolCallbackIds.clear();
+    for (int id : _tools.toolCallbackIds) _viewerIndicator->RemoveCallback(id);
+  _tools.toolCallbackIds.clear();
   SetCursor(0);
 }
 
@@ -244,7 +244,7 @@ void KEPAteloDocument::UncheckBtn(QAction* button) {
   if (!button) return;
   if (button->isChecked()) {
     RemoveViewerIndicatorCallbacks();
-    _currentTool = 0;
+    _tools.currentTool = 0;
   }
   QSignalBlocker quiet(button);
   button->setChecked(false);
@@ -253,47 +253,47 @@ void KEPAteloDocument::UncheckBtn(QAction* button) {
 void KEPAteloDocument::PrepareTool(int code, int keep) {
   // The buttons act as one radio group across the toolbar: a tool chosen
   // releases every other, a button pressed again releases itself.
-  for (const auto& [other, button] : _toolButtons)
+  for (const auto& [other, button] : _tools.toolButtons)
     if (other != keep) UncheckBtn(button);
-  if (_currentTool == TOOL_PREVIEW_POSITIONING && code != TOOL_PREVIEW_POSITIONING) {
+  if (_tools.currentTool == TOOL_PREVIEW_POSITIONING && code != TOOL_PREVIEW_POSITIONING) {
     RemovePreviewOutline();
     UncheckSmoothingSelect();
   }
   IncrustClipboard(GetPosImage(0));
-  _currentTool = code;
+  _tools.currentTool = code;
 }
 
 void KEPAteloDocument::DrawToolsSelectedInit(int code) {
   ResetColorDialog();
   PrepareTool(code, code);
-  if (_toolsSettingDialog) _toolsSettingDialog->UpdateTool(code);
+  if (_tools.toolsSettingDialog) _tools.toolsSettingDialog->UpdateTool(code);
   UpdateToolView();
 }
 
 void KEPAteloDocument::SelToolsSelectedInit(int code) {
   ResetColorDialog();
   PrepareTool(code, code);
-  if (_toolsSettingDialog) _toolsSettingDialog->UpdateTool(code);
+  if (_tools.toolsSettingDialog) _tools.toolsSettingDialog->UpdateTool(code);
   UpdateToolView();
 }
 
 void KEPAteloDocument::ExtToolsSelectedInit(int code) {
   // The colour chooser's own tool keeps its "Sample" pressed.
-  if (code != TOOL_SAMPLE_COLOR || !_colorOrLight) ResetColorDialog();
+  if (code != TOOL_SAMPLE_COLOR || !_tools.colorOrLight) ResetColorDialog();
   PrepareTool(code, 0);
-  if (_toolsSettingDialog) _toolsSettingDialog->UpdateTool(code);
-  if (_colorOrLight) UpdateToolView();
+  if (_tools.toolsSettingDialog) _tools.toolsSettingDialog->UpdateTool(code);
+  if (_tools.colorOrLight) UpdateToolView();
 }
 
 void KEPAteloDocument::SetBtnSensitivity(QAction* button, int sensitivity) {
   if (!button) return;
-  if (button->isCheckable() && button->isChecked() && _currentTool != 0 &&
-      button == GetToolButton(_currentTool)) {
+  if (button->isCheckable() && button->isChecked() && _tools.currentTool != 0 &&
+      button == GetToolButton(_tools.currentTool)) {
     if (sensitivity != SENSITIVE)
       RemoveViewerIndicatorCallbacks();
     else if (!button->isEnabled())
       // Greyed, it had lost its callbacks; an enabled one still has them.
-      SetToolCallbacks(_currentTool);
+      SetToolCallbacks(_tools.currentTool);
   }
   button->setEnabled(sensitivity == SENSITIVE);
 }
@@ -302,12 +302,12 @@ void KEPAteloDocument::SetBtnSensitivity(QAction* button, int sensitivity) {
 
 QAction* KEPAteloDocument::AddDrawButton(const char* name, const char* label, const char* icon,
                                          const char* help, std::function<void()> operation) {
-  auto* action = new QAction(KEPAteloIcon(icon), label, _drawToolBar);
+  auto* action = new QAction(KEPAteloIcon(icon), label, _tools.drawToolBar);
   action->setObjectName(name);
   action->setToolTip(help);
   action->setStatusTip(help);
   if (operation) connect(action, &QAction::triggered, this, [operation] { operation(); });
-  _drawToolBar->addAction(action);
+  _tools.drawToolBar->addAction(action);
   _actions[name] = action;
   return action;
 }
@@ -323,7 +323,7 @@ QAction* KEPAteloDocument::AddToolButton(int code, const char* name, const char*
     else
       DrawToolAction(code);
   });
-  _toolButtons[code] = action;
+  _tools.toolButtons[code] = action;
   return action;
 }
 
@@ -335,12 +335,12 @@ void KEPAteloDocument::AddSelectionGroup() {
   AddToolButton(TOOL_SELECT_POLYGON, "selSegButton", "Seg Sel", "atvseseg",
                 "Polygon Selection Tool");
   AddToolButton(TOOL_SELECT_HAND, "selHandButton", "Hand Sel", "atvsehnd", "Hand Selection Tool");
-  AddDrawButton("selSideButton", _side ? "Out" : "In", _side ? "atvout" : "atvin", "Selection Side",
-                [this] { SelZoneSideAction(); });
+  AddDrawButton("selSideButton", _edit.side ? "Out" : "In", _edit.side ? "atvout" : "atvin",
+                "Selection Side", [this] { SelZoneSideAction(); });
 }
 
 void KEPAteloDocument::AddManipulationGroup() {
-  _drawToolBar->addSeparator()->setObjectName("toolbarLbl1");
+  _tools.drawToolBar->addSeparator()->setObjectName("toolbarLbl1");
   AddDrawButton("leftButton", "Rot Left", "atvleft", "Counter Clockwise Rotation",
                 [this] { ManipsAction(KEP_ROTATE_LEFT); });
   AddDrawButton("rightButton", "Rot Right", "atvright", "Clockwise Rotation",
@@ -352,18 +352,19 @@ void KEPAteloDocument::AddManipulationGroup() {
   AddDrawButton("sizeButton", "Resize", "atvsize", "Change Image Size",
                 [this] { SetSizeAction(); });
   AddDrawButton("cropButton", "Crop", "atvcrop", "Crop Image Area", [this] { CropAction(); });
-  _drawToolBar->addSeparator()->setObjectName("toolbarLbl2");
+  _tools.drawToolBar->addSeparator()->setObjectName("toolbarLbl2");
 }
 
 void KEPAteloDocument::CreateDrawToolBar() {
-  if (_drawToolBar) return;
-  _drawToolBar = new QToolBar("Draw Toolbar", this);
-  _drawToolBar->setObjectName("drawToolBar");
-  _drawToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  addToolBar(AreaOfDock(_settings.GetDockState(KEPAteloSettings::TOOLBAR_DRAW)), _drawToolBar);
-  _drawToolBar->hide();
+  if (_tools.drawToolBar) return;
+  _tools.drawToolBar = new QToolBar("Draw Toolbar", this);
+  _tools.drawToolBar->setObjectName("drawToolBar");
+  _tools.drawToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  addToolBar(AreaOfDock(_settings.GetDockState(KEPAteloSettings::TOOLBAR_DRAW)),
+             _tools.drawToolBar);
+  _tools.drawToolBar->hide();
   // Closing it from the window's toolbar menu is the View item unchecked.
-  connect(_drawToolBar->toggleViewAction(), &QAction::triggered, this, [this](bool shown) {
+  connect(_tools.drawToolBar->toggleViewAction(), &QAction::triggered, this, [this](bool shown) {
     if (QAction* item = FindAction("drawChkItem")) {
       QSignalBlocker quiet(item);
       item->setChecked(shown);
@@ -382,10 +383,10 @@ void KEPAteloDocument::CreateDrawToolBar() {
 
 void KEPAteloDocument::ShowDrawToolBar(bool shown) {
   CreateDrawToolBar();
-  _drawToolBar->setVisible(shown);
-  _settings.SetDockState(KEPAteloSettings::TOOLBAR_DRAW, shown
-                                                             ? DockOfArea(toolBarArea(_drawToolBar))
-                                                             : KEPAteloSettings::DOCK_NONE);
+  _tools.drawToolBar->setVisible(shown);
+  _settings.SetDockState(
+      KEPAteloSettings::TOOLBAR_DRAW,
+      shown ? DockOfArea(toolBarArea(_tools.drawToolBar)) : KEPAteloSettings::DOCK_NONE);
 }
 
 void KEPAteloDocument::InitEditTools(bool toolbarsHidden) {

@@ -32,19 +32,19 @@ constexpr float kGridScale = 8.0f;
 }  // namespace
 
 void KEPAteloDocument::SetUpView(int style) {
-  _pointerStatus = new QLabel(this);
-  _pointerStatus->setObjectName("pointerLabel");
-  statusBar()->addPermanentWidget(_pointerStatus);
+  _view.pointerStatus = new QLabel(this);
+  _view.pointerStatus->setObjectName("pointerLabel");
+  statusBar()->addPermanentWidget(_view.pointerStatus);
   if (_viewer) {
     _viewer->GetViewpoint().Subscribe([this](KEP2DViewpoint&) { ViewpointChanged(); });
     connect(_viewer, &KEP2DViewer::PointerMoved, this, [this](float x, float y) {
-      _pointerInside = true;
-      _pointerX = x;
-      _pointerY = y;
+      _view.pointerInside = true;
+      _view.pointerX = x;
+      _view.pointerY = y;
       UpdatePointerStatus();
     });
     connect(_viewer, &KEP2DViewer::PointerLeft, this, [this] {
-      _pointerInside = false;
+      _view.pointerInside = false;
       UpdatePointerStatus();
     });
   }
@@ -94,10 +94,10 @@ void KEPAteloDocument::GridAction() {
 }
 
 void KEPAteloDocument::RemoveGrid() {
-  if (_gridRep && _viewer) _viewer->RemoveRep(_gridRep.get());
-  _gridRep.reset();
-  _gridDisplayed = 0;
-  _gridGeometry = {};
+  if (_view.gridRep && _viewer) _viewer->RemoveRep(_view.gridRep.get());
+  _view.gridRep.reset();
+  _view.gridDisplayed = 0;
+  _view.gridGeometry = {};
 }
 
 void KEPAteloDocument::UpdateGrid() {
@@ -107,12 +107,12 @@ void KEPAteloDocument::UpdateGrid() {
     RemoveGrid();
     return;
   }
-  GridGeometry geometry;
+  KEPAteloViewState::GridGeometry geometry;
   image->GetSize(geometry.width, geometry.height);
   image->GetOrigin(geometry.x, geometry.y);
   // Every redisplay passes here (each playback step too): the lines are
   // made again only for another size or place.
-  if (!_gridRep || !(geometry == _gridGeometry)) {
+  if (!_view.gridRep || !(geometry == _view.gridGeometry)) {
     RemoveGrid();
     const int w = geometry.width, h = geometry.height;
     const float ox = geometry.x, oy = geometry.y;
@@ -126,35 +126,36 @@ void KEPAteloDocument::UpdateGrid() {
       ends.emplace_back(ox, oy + j);
       ends.emplace_back(ox + w, oy + j);
     }
-    _gridRep = std::make_unique<KEP2DCustomRep>(KEP2DGraphicAttributes{kGridColour, false, 1.0f});
-    _gridRep->AddPrimitive(std::make_unique<KEP2DLineGP>(std::move(ends)));
-    _gridGeometry = geometry;
+    _view.gridRep =
+        std::make_unique<KEP2DCustomRep>(KEP2DGraphicAttributes{kGridColour, false, 1.0f});
+    _view.gridRep->AddPrimitive(std::make_unique<KEP2DLineGP>(std::move(ends)));
+    _view.gridGeometry = geometry;
   }
-  _lastGridScale = _viewer->GetViewpoint().GetZoom() * _viewer->GetMillimetersPerSupportUnit();
-  DisplayGrid(_lastGridScale);
+  _view.lastGridScale = _viewer->GetViewpoint().GetZoom() * _viewer->GetMillimetersPerSupportUnit();
+  DisplayGrid(_view.lastGridScale);
 }
 
 void KEPAteloDocument::DisplayGrid(float scale) {
-  if (!_gridRep || !_viewer) return;
-  if (scale >= kGridScale && !_gridDisplayed) {
-    _viewer->AddRep(_gridRep.get());
-    _gridDisplayed = 1;
-  } else if (scale < kGridScale && _gridDisplayed) {
-    _viewer->RemoveRep(_gridRep.get());
-    _gridDisplayed = 0;
+  if (!_view.gridRep || !_viewer) return;
+  if (scale >= kGridScale && !_view.gridDisplayed) {
+    _viewer->AddRep(_view.gridRep.get());
+    _view.gridDisplayed = 1;
+  } else if (scale < kGridScale && _view.gridDisplayed) {
+    _viewer->RemoveRep(_view.gridRep.get());
+    _view.gridDisplayed = 0;
   }
 }
 
 void KEPAteloDocument::DrawGrid() {
-  if (_gridRep && _gridDisplayed) _gridRep->Invalidate();
+  if (_view.gridRep && _view.gridDisplayed) _view.gridRep->Invalidate();
 }
 
 void KEPAteloDocument::ViewpointChanged() {
   if (!_viewer) return;
   const float scale = _viewer->GetViewpoint().GetZoom() * _viewer->GetMillimetersPerSupportUnit();
-  if (scale != _lastGridScale) {
+  if (scale != _view.lastGridScale) {
     DisplayGrid(scale);
-    _lastGridScale = scale;
+    _view.lastGridScale = scale;
   }
   UpdatePointerStatus();
 }
@@ -162,8 +163,8 @@ void KEPAteloDocument::ViewpointChanged() {
 void KEPAteloDocument::KeepOverlaysOnTop() {
   if (!_viewer) return;
   std::vector<KEP2DRep*> overlays;
-  if (_logoImage && _logoRep) overlays.push_back(_logoRep.get());
-  if (_gridDisplayed && _gridRep) overlays.push_back(_gridRep.get());
+  if (_view.logoImage && _view.logoRep) overlays.push_back(_view.logoRep.get());
+  if (_view.gridDisplayed && _view.gridRep) overlays.push_back(_view.gridRep.get());
   const std::vector<KEP2DRep*>& reps = _viewer->GetReps();
   if (reps.size() >= overlays.size() &&
       std::equal(overlays.begin(), overlays.end(), reps.end() - overlays.size()))
@@ -234,7 +235,7 @@ int KEPAteloDocument::PromptIfStereoImpossible(KEPAtelIma* image) {
 
   // A pair that cannot be shown stops playback; the user then chooses at
   // once rather than after another redisplay.
-  if (_playbackState != PLAY_STOPPED) StopPlayback();
+  if (_view.playbackState != PLAY_STOPPED) StopPlayback();
   if (_viewer && _viewer->IsStereoMode()) _viewer->SetStereoMode(false);
   KEPFormatError(errmsg, "%s and %s have different size !\nStereo image processing impossible.",
                  image->GetName(), partner->GetName());
@@ -251,16 +252,16 @@ int KEPAteloDocument::PromptIfStereoImpossible(KEPAtelIma* image) {
 bool KEPAteloDocument::StereoRepAllowed(KEPAtelIma* image) {
   // Each "Next Image" shows the next pair, which may ask again; past as
   // many questions as there are pairs the answer is to switch stereo off.
-  ++_stereoPrompts;
+  ++_view.stereoPrompts;
   int answer = PromptIfStereoImpossible(image);
-  if (answer == 2 && _stereoPrompts > _series->GetNbrImage() / 2) answer = 1;
+  if (answer == 2 && _view.stereoPrompts > _series->GetNbrImage() / 2) answer = 1;
   if (answer == 2) {
     ForwardSelection();
   } else if (answer == 1) {
     UncheckQuietly("stereoItem");
     StereoAction();
   }
-  --_stereoPrompts;
+  --_view.stereoPrompts;
   return answer == 3;
 }
 
@@ -278,7 +279,7 @@ void KEPAteloDocument::AttachStereoPartner(KEPAtelIma* image) {
   const int eye = image->GetStereoSide() == 1 ? 0 : 1;
   if (_imageRep->GetStereoPartner() != pixels || _imageRep->GetStereoSide() != eye)
     _imageRep->SetStereoPartner(pixels, eye);
-  _repPartner = pixels ? partner : nullptr;
+  _view.repPartner = pixels ? partner : nullptr;
   if (pixels && _viewer && !_viewer->IsStereoMode()) _viewer->SetStereoMode(true);
 }
 
@@ -297,8 +298,8 @@ void KEPAteloDocument::PromptIfOddImageNumber(int count) {
 void KEPAteloDocument::TogglePlaybackAction() {
   QAction* item = FindAction("playbackChkItem");
   const bool on = item && item->isChecked();
-  if (on && !_playbackToolBar) CreatePlaybackToolBar();
-  if (_playbackToolBar) _playbackToolBar->setVisible(on);
+  if (on && !_view.playbackToolBar) CreatePlaybackToolBar();
+  if (_view.playbackToolBar) _view.playbackToolBar->setVisible(on);
   RecordPlaybackDock();
 }
 
@@ -310,29 +311,29 @@ void KEPAteloDocument::ToggleDrawAction() {
 // --- title, status and keys ------------------------------------------------------------------
 
 void KEPAteloDocument::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::WindowTitleChange && windowTitle() != _shownTitle) {
-    _baseTitle = windowTitle();
+  if (event->type() == QEvent::WindowTitleChange && windowTitle() != _view.shownTitle) {
+    _view.baseTitle = windowTitle();
     UpdateWindowTitle();
   }
   QMainWindow::changeEvent(event);
 }
 
 void KEPAteloDocument::UpdateWindowTitle() {
-  QString title = _baseTitle;
+  QString title = _view.baseTitle;
   if (KEPAtelIma* image = _series ? _series->GetCurImage() : nullptr) {
     const std::string name = std::filesystem::path(image->GetName()).filename().string();
     title += " - " + QString::fromStdString(name.empty() ? "Untitled" : name);
   }
-  _shownTitle = title;
+  _view.shownTitle = title;
   if (windowTitle() != title) setWindowTitle(title);
 }
 
 QString KEPAteloDocument::GetPointerText() const {
-  return _pointerStatus ? _pointerStatus->text() : QString();
+  return _view.pointerStatus ? _view.pointerStatus->text() : QString();
 }
 
 void KEPAteloDocument::UpdatePointerStatus() {
-  if (!_pointerStatus || !_viewer) return;
+  if (!_view.pointerStatus || !_viewer) return;
   const double percent = 100.0 * _viewer->GetViewpoint().GetZoom() *
                          static_cast<double>(_viewer->GetMillimetersPerSupportUnit());
   // Whole percents, but a far zoom-out keeps a decimal rather than reading 0%.
@@ -340,13 +341,13 @@ void KEPAteloDocument::UpdatePointerStatus() {
                                  : QString("%1%").arg(percent, 0, 'f', 1);
   KEPAtelIma* image = _series ? _series->GetCurImage() : nullptr;
   const unsigned char* pixels = image ? image->GetPixels() : nullptr;
-  if (_pointerInside && pixels) {
+  if (_view.pointerInside && pixels) {
     int width = 0, height = 0;
     float ox = 0, oy = 0;
     image->GetSize(width, height);
     image->GetOrigin(ox, oy);
-    const double column = std::floor(static_cast<double>(_pointerX) - ox);
-    const double row = std::floor(static_cast<double>(_pointerY) - oy);
+    const double column = std::floor(static_cast<double>(_view.pointerX) - ox);
+    const double row = std::floor(static_cast<double>(_view.pointerY) - oy);
     if (column >= 0 && column < width && row >= 0 && row < height) {
       const unsigned char* p =
           pixels + (static_cast<std::size_t>(row) * width + static_cast<std::size_t>(column)) * 4;
@@ -359,7 +360,7 @@ void KEPAteloDocument::UpdatePointerStatus() {
                   .arg(p[3]);
     }
   }
-  _pointerStatus->setText(text);
+  _view.pointerStatus->setText(text);
 }
 
 void KEPAteloDocument::keyPressEvent(QKeyEvent* event) {

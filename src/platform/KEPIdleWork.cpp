@@ -8,13 +8,13 @@ namespace {
 
 // A zero-interval timer fires whenever the event loop has processed the
 // events that were waiting: Qt's own notion of idle time.
-struct Subscription {
+struct Entry {
   std::unique_ptr<QTimer> timer;
   std::function<void()> work;
 };
 
-std::map<int, Subscription>& Subscriptions() {
-  static std::map<int, Subscription> subscriptions;
+std::map<int, Entry>& Subscriptions() {
+  static std::map<int, Entry> subscriptions;
   return subscriptions;
 }
 
@@ -25,7 +25,7 @@ namespace KEPIdleWork {
 int Subscribe(std::function<void()> work) {
   static int lastId = 0;
   const int id = ++lastId;
-  Subscription& subscription = Subscriptions()[id];
+  Entry& subscription = Subscriptions()[id];
   subscription.work = std::move(work);
   subscription.timer = std::make_unique<QTimer>();
   subscription.timer->setInterval(0);

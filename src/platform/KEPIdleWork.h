@@ -13,4 +13,17 @@ int Subscribe(std::function<void()> work);
 void RemoveSubscribe(int id);
 bool IsSubscribed(int id);
 
+// A subscription removed with its owner.
+struct Subscription {
+  int id = 0;
+  Subscription() = default;
+  Subscription(const Subscription&) = delete;
+  Subscription& operator=(const Subscription&) = delete;
+  ~Subscription() { Remove(); }
+  void Remove() {
+    if (id) RemoveSubscribe(id);
+    id = 0;
+  }
+};
+
 }  // namespace KEPIdleWork
