@@ -14,6 +14,7 @@
 #include "image/KEPAtelIma.h"
 #include "paint/KEPGeometry.h"
 #include "series/KEPAteloSeries.h"
+#include "support/QtBench.h"
 
 namespace {
 
@@ -89,12 +90,7 @@ BENCHMARK(BM_CropKernel)->Unit(benchmark::kMillisecond);
 // the given size.
 struct Bench {
   explicit Bench(int width, int height) {
-    static const std::string home = [] {
-      std::string dir = std::filesystem::temp_directory_path() / "atelo-bench-XXXXXX";
-      const std::string made = mkdtemp(dir.data()) ? dir : "/tmp";
-      setenv("HOME", made.c_str(), 1);
-      return made;
-    }();
+    const std::string& home = BenchHome();
     document = std::make_unique<KEPAteloDocument>("bench", 800, 600, std::vector<std::string>{},
                                                   KEPAteloDocument::STYLE_NO_TOOLBARS);
     auto* image = new KEPAtelIma((home + "/b.tif").c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
@@ -156,11 +152,5 @@ BENCHMARK(BM_DocumentUndoRedo)
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return RunQtBenchmarks(argc, argv);
 }

@@ -18,6 +18,7 @@
 #include "image/KEPAtelIma.h"
 #include "platform/viewer/KEP2DViewer.h"
 #include "series/KEPAteloSeries.h"
+#include "support/QtBench.h"
 
 namespace {
 
@@ -99,14 +100,5 @@ BENCHMARK(BM_ContinuousPlayback4K)
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  // A private home: the user's defaults (delay maximum, toolbars) stay out.
-  char home[] = "/tmp/atelo-bench-XXXXXX";
-  if (mkdtemp(home)) setenv("HOME", home, 1);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return RunQtBenchmarks(argc, argv);
 }

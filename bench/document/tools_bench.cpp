@@ -21,6 +21,7 @@
 #include "image/KEPAtelIma.h"
 #include "platform/viewer/KEP2DViewer.h"
 #include "series/KEPAteloSeries.h"
+#include "support/QtBench.h"
 
 namespace {
 
@@ -30,12 +31,7 @@ constexpr int kStrokeEvents = 500;
 // A shown document holding one 4K image, with its draw toolbar.
 struct Scene {
   Scene() {
-    static const std::string home = [] {
-      std::string dir = std::filesystem::temp_directory_path() / "atelo-bench-XXXXXX";
-      const std::string made = mkdtemp(dir.data()) ? dir : "/tmp";
-      setenv("HOME", made.c_str(), 1);
-      return made;
-    }();
+    const std::string& home = BenchHome();
     document = std::make_unique<KEPAteloDocument>("bench", 1280, 800, std::vector<std::string>{},
                                                   KEPAteloDocument::STYLE_NO_TOOLBARS);
     auto* image = new KEPAtelIma((home + "/b.tif").c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
@@ -149,11 +145,5 @@ BENCHMARK(BM_FloodFillWholeFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return RunQtBenchmarks(argc, argv);
 }

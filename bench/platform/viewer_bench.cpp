@@ -12,6 +12,7 @@
 #include "platform/viewer/KEP2DViewer.h"
 #include "platform/viewer/KEPCatalog2DImagePixelRep.h"
 #include "platform/viewer/KEPPixelSampling.h"
+#include "support/QtBench.h"
 
 namespace {
 
@@ -110,11 +111,5 @@ BENCHMARK(BM_ResampleOnly)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return RunQtBenchmarks(argc, argv);
 }

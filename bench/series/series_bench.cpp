@@ -15,6 +15,7 @@
 #include "platform/KEPErrmsg.h"
 #include "series/KEPAteloSeries.h"
 #include "series/KEPAteloSeriesHost.h"
+#include "support/QtBench.h"
 
 namespace {
 
@@ -112,10 +113,5 @@ BENCHMARK(BM_LoadSeriesOfOneName)
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return RunQtBenchmarks(argc, argv);
 }
