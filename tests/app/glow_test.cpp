@@ -7,8 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "effects/KEPGlowKernels.h"
-#include "effects/KEPGlowProfiles.h"
+#include "effects/GlowSetup.h"
 #include "support/AteloProcess.h"
 #include "support/Picture.h"
 #include "support/TempDir.h"
@@ -20,29 +19,14 @@ constexpr int kW = 160, kH = 120, kLightX = 100, kLightY = 70;
 // The glow of the whole picture with the window's defaults, a halo of
 // `size` pixels and the intensity of slider position `position`.
 std::vector<unsigned char> Expected(const std::vector<unsigned char>& src, int size, int position) {
-  KEPGlowLightSource light;
-  light.intensity = static_cast<float>(std::pow(position / 1000.0, 10.0) * 99990000.0 + 10000.0);
-  KEPGlowHalo halo;
-  halo.size = size;
-  KEPGlowLineValues lines;
-  std::srand(1);
-  DrawNewRadLineValues(lines);
-  const KEPGlowSizes z = GlowSizesForWidth(GlowKernelWidth(size));
-  const int N = z.N;
-  std::vector<float> map1(N * N), map2(N * N), bp(3 * z.M), fp(3 * z.M), bk(3 * N * N),
-      fk(3 * N * N), bacc(3 * kW * kH), facc(3 * kW * kH);
-  CreateRadLines(map1.data(), map2.data(), N, lines, halo.symmetry);
-  ScaleFlareLineMap(map2.data(), N * N);
-  CalculateBloomFilterData(bp.data(), z.M, z.s, light);
-  CalculateFlareFilterData(fp.data(), z.M, z.s, light, halo.flareDiffusion);
-  CalculateGlowKernels(map1.data(), map2.data(), N, bp.data(), fp.data(),
-                       GlowLineFactor(halo.radialLines, N), bk.data(), fk.data());
-  std::vector<unsigned char> out = src;
+  GlowSetup glow;
+  glow.light.intensity =
+      static_cast<float>(std::pow(position / 1000.0, 10.0) * 99990000.0 + 10000.0);
+  glow.halo.size = size;
+  glow.Build();
   const unsigned char* l = &src[4 * (kLightY * kW + kLightX)];
   const int colour[3] = {l[0], l[1], l[2]};
-  CalculateGlowedImage(src.data(), out.data(), kW, kH, bk.data(), fk.data(), N, light, halo, colour,
-                       bacc.data(), facc.data(), 1, 1, nullptr, nullptr);
-  return out;
+  return glow.Apply(src, kW, kH, colour);
 }
 
 TEST(GlowInTheProgram, ClickTheLightSetTheHaloApplyAndUndo) {
