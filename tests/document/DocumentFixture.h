@@ -25,11 +25,14 @@ class DocumentFixture : public ::testing::Test {
   }
   void TearDown() override { doc.reset(); }
 
-  KEPAteloDocument& Make(const std::vector<std::string>& files = {}, int style = 0, int width = 800,
-                         int height = 600) {
+  template <class Document = KEPAteloDocument>
+  Document& Make(const std::vector<std::string>& files = {}, int style = 0, int width = 800,
+                 int height = 600) {
     doc.reset();
-    doc = std::make_unique<KEPAteloDocument>("Atelo Test", width, height, files, style);
-    return *doc;
+    auto made = std::make_unique<Document>("Atelo Test", width, height, files, style);
+    Document& document = *made;
+    doc = std::move(made);
+    return document;
   }
   // Gradient pictures (see Gradient) of the blues given, named 1.png,
   // 2.png..., in a new document with the draw toolbar shown.

@@ -34,11 +34,7 @@ void WriteImage(const std::string& path, int width, int height, int colour = -1,
 
 class EffectsWindows : public DocumentFixture {
  protected:
-  std::vector<std::string> Asked() const {
-    std::vector<std::string> texts;
-    for (const auto& question : Prompt().asked) texts.push_back(question.text);
-    return texts;
-  }
+  std::vector<std::string> Asked() const { return Prompt().AskedTexts(); }
   // The image smoothed by the kernels alone, for comparison.
   std::vector<unsigned char> Smoothed(std::vector<unsigned char> pixels, int w, int h, int steps) {
     KEPSmoothingRun run({0.05f, {0, 1, 0}, false}, KEPComponentArrays::kHLS, {}, steps);

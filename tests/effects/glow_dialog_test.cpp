@@ -14,15 +14,12 @@
 #include <QTimer>
 #include <cmath>
 
-#include "document/KEPAteloDocument.h"
+#include "document/DocumentFixture.h"
 #include "effects/KEPAteloGlow.h"
 #include "effects/KEPAteloProgress.h"
 #include "effects/KEPGlowPixelView.h"
 #include "platform/viewer/KEP2DIndicator.h"
-#include "support/Picture.h"
 #include "support/PumpUntil.h"
-#include "support/ScriptedPrompt.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -52,25 +49,18 @@ class MaskedDocument : public KEPAteloDocument {
   int maskX = 0, maskY = 0, maskW = 0, maskH = 0;
 };
 
-class GlowDialog : public ::testing::Test {
+class GlowDialog : public DocumentFixture {
  protected:
-  void SetUp() override {
-    home = std::make_unique<ScopedHome>(dir.Path());
-    errmsg[0] = 0;
-  }
-  void TearDown() override { document.reset(); }
-
   KEPAteloGlow& Open(int w, int h, int lx, int ly) {
     WriteLit(dir.File("shot.png"), w, h, lx, ly);
-    document = std::make_unique<MaskedDocument>("Glow Test", 800, 600,
-                                                std::vector<std::string>{dir.File("shot.png")}, 0);
-    image = document->GetPosImage(0);
-    original.assign(image->GetPixels(), image->GetPixels() + 4 * w * h);
+    masked = &Make<MaskedDocument>({dir.File("shot.png")});
+    image = Image();
+    original = Pixels();
     return Show();
   }
   KEPAteloGlow& Show() {
-    document->GlowAction();
-    auto* glow = document->findChild<KEPAteloGlow*>("glowDialog");
+    doc->GlowAction();
+    auto* glow = doc->findChild<KEPAteloGlow*>("glowDialog");
     EXPECT_TRUE(glow && glow->isVisible());
     return *glow;
   }
@@ -82,11 +72,8 @@ class GlowDialog : public ::testing::Test {
   }
   // A press and release on image pixel (x, y) in the document's viewer.
   void PickInViewer(int x, int y) {
-    float ox = 0, oy = 0;
-    image->GetOrigin(ox, oy);
-    const KEPMathPoint2Df at(ox + x + 0.5f, oy + y + 0.5f);
-    document->GetViewerIndicator()->Deliver(KEP2DIndicator::kBegin, at, nullptr);
-    document->GetViewerIndicator()->Deliver(KEP2DIndicator::kEnd, at, nullptr);
+    doc->GetViewerIndicator()->Deliver(KEP2DIndicator::kBegin, View(x, y), nullptr);
+    doc->GetViewerIndicator()->Deliver(KEP2DIndicator::kEnd, View(x, y), nullptr);
   }
   void Click(QWidget* widget, double x, double y) {
     for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
@@ -96,15 +83,11 @@ class GlowDialog : public ::testing::Test {
       QApplication::sendEvent(widget, &event);
     }
   }
-  std::vector<unsigned char> Pixels() const {
-    return {image->GetPixels(), image->GetPixels() + original.size()};
-  }
+  Bytes Pixels() const { return PixelsOf(image); }
 
-  TempDir dir;
-  std::unique_ptr<ScopedHome> home;
-  std::unique_ptr<MaskedDocument> document;
+  MaskedDocument* masked = nullptr;
   KEPAtelIma* image = nullptr;
-  std::vector<unsigned char> original;
+  Bytes original;
 };
 
 TEST_F(GlowDialog, ShowsItsParametersOverAReducedOrMagnifiedArea) {
@@ -222,8 +205,8 @@ TEST_F(GlowDialog, ARefreshDuringAPreviewRestartsIt) {
 
 TEST_F(GlowDialog, AppliesToTheSelectedAreaAndUndoes) {
   KEPAteloGlow& glow = Open(400, 100, 300, 50);
-  document->mask.assign(200 * 100, 0);
-  document->maskX = 200, document->maskW = 200, document->maskH = 100;
+  masked->mask.assign(200 * 100, 0);
+  masked->maskX = 200, masked->maskW = 200, masked->maskH = 100;
   PickInViewer(300, 50);
   Control<QSlider>(glow, "lsIntensSlider")->setValue(700);
   Control<QPushButton>(glow, "glowOkBtn")->click();
@@ -243,7 +226,7 @@ TEST_F(GlowDialog, AppliesToTheSelectedAreaAndUndoes) {
     }
   }
   EXPECT_GT(changed, 1000);
-  EXPECT_TRUE(document->findChild<QAction*>("undoItem")->isEnabled());
+  EXPECT_TRUE(doc->findChild<QAction*>("undoItem")->isEnabled());
   EXPECT_EQ(image->SwapUndo(), 2);
   EXPECT_EQ(Pixels(), original);
 }
@@ -268,7 +251,7 @@ TEST_F(GlowDialog, BadInputChangesNothing) {
   EXPECT_EQ(Pixels(), original);
   EXPECT_TRUE(Prompt().asked.empty());
   // No image at all.
-  document = std::make_unique<MaskedDocument>("Glow Test", 800, 600, std::vector<std::string>{}, 0);
+  Make();
   KEPAteloGlow& empty = Show();
   Control<QPushButton>(empty, "glowOkBtn")->click();
   ASSERT_EQ(Prompt().asked.size(), 1u);
