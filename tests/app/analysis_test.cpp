@@ -8,15 +8,14 @@
 #include "effects/KEPAnalysisArea.h"
 #include "effects/KEPLuminosityAnalysis.h"
 #include "effects/KEPLuminosityShading.h"
-#include "image/KEPAtelIma.h"
-#include "platform/KEPErrmsg.h"
 #include "support/AteloProcess.h"
+#include "support/Picture.h"
 #include "support/TempDir.h"
 
 namespace {
 
 constexpr int kWidth = 48, kHeight = 32;
-using Pixels = std::vector<unsigned char>;
+using Pixels = Bytes;
 
 // Left half pure red, right half a ramp of greys.
 Pixels Scene() {
@@ -35,17 +34,12 @@ Pixels Scene() {
 
 class Analysis : public ::testing::Test {
  protected:
-  void SetUp() override {
-    KEPAtelIma image(dir.File("render.png").c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
-    ASSERT_EQ(image.AllocatePixels(kWidth, kHeight), 0);
-    const Pixels scene = Scene();
-    std::memcpy(image.GetPixels(), scene.data(), scene.size());
-    char error[KEP_ERRMSG_SIZE] = {0};
-    ASSERT_EQ(image.SaveImage(0, error, 0), 0) << error;
-  }
-
   // Runs the script between opening render.png and saving it as out.png.
   void Run(std::vector<std::string> script) {
+    const Pixels scene = Scene();
+    WritePicture(dir.File("render.png"), kWidth, kHeight, [&](int x, int y, unsigned char* p) {
+      std::memcpy(p, &scene[(static_cast<std::size_t>(y) * kWidth + x) * 4], 4);
+    });
     script.insert(script.end(),
                   {"files *.png " + dir.File("out.png"), "trigger saveAsItem", "trigger exitItem"});
     ASSERT_TRUE(atelo.Run({"render.png"}, script, 30000)) << atelo.Log();
@@ -53,14 +47,7 @@ class Analysis : public ::testing::Test {
     EXPECT_TRUE(atelo.LogLines("error").empty()) << atelo.Log();
   }
 
-  Pixels Saved() {
-    KEPAtelIma saved(dir.File("out.png").c_str(), KEPAtelIma::STATE_FROM_FILE, 0u);
-    int width = 0, height = 0;
-    char error[KEP_ERRMSG_SIZE] = {0};
-    EXPECT_EQ(saved.LoadPixels(width, height, error), 0) << error;
-    if (width != kWidth || height != kHeight) return {};
-    return Pixels(saved.GetPixels(), saved.GetPixels() + saved.GetMemorySize());
-  }
+  Pixels Saved() { return ReadPicture(dir.File("out.png")).pixels; }
 
   TempDir dir;
   AteloProcess atelo{dir.Path()};

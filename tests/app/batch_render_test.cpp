@@ -9,15 +9,11 @@
 #include <filesystem>
 #include <thread>
 
-#include "image/KEPAtelIma.h"
-#include "platform/KEPErrmsg.h"
+#include "support/AteloProcess.h"
+#include "support/Picture.h"
 #include "support/TempDir.h"
 
 namespace {
-
-std::string Program(const char* name) {
-  return std::string(std::getenv("ATELO_BINARY_DIR")) + "/bin/" + name;
-}
 
 // Byte offset of the first difference, -1 when none.
 long FirstDifference(const unsigned char* a, const unsigned char* b, long size) {
@@ -47,7 +43,7 @@ class BatchRender : public ::testing::Test {
   // Starts `atelo -b` under `id` and waits until it is on the link.
   void StartWorkbench(const char* id) {
     workbench.setProcessEnvironment(env);
-    workbench.start(QString::fromStdString(Program("atelo")), {"-b", "-id", id});
+    workbench.start(QString::fromStdString(AteloProcess::Program("atelo")), {"-b", "-id", id});
     ASSERT_TRUE(workbench.waitForStarted(10000));
     for (int i = 0; i < 200 && !std::filesystem::exists(dir.File("lnk") + "/" + id); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -67,7 +63,7 @@ class BatchRender : public ::testing::Test {
   int Render(QStringList args) {
     QProcess renderer;
     renderer.setProcessEnvironment(env);
-    renderer.start(QString::fromStdString(Program("atelo-render")), args);
+    renderer.start(QString::fromStdString(AteloProcess::Program("atelo-render")), args);
     if (!renderer.waitForFinished(60000)) return -1;
     return renderer.exitCode();
   }
@@ -81,18 +77,12 @@ class BatchRender : public ::testing::Test {
 TEST_F(BatchRender, SavesEveryFrameWithExactlyThePixelsSent) {
   // A picture whose every pixel differs, alpha included.
   const int width = 97, height = 61;
-  KEPAtelIma source(dir.File("source.png").c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
-  ASSERT_EQ(source.AllocatePixels(width, height), 0);
-  unsigned char* p = source.GetPixels();
-  for (int i = 0; i < width * height; ++i, p += 4) {
-    p[0] = static_cast<unsigned char>(i);
-    p[1] = static_cast<unsigned char>(i >> 8);
-    p[2] = static_cast<unsigned char>(i * 7);
-    p[3] = static_cast<unsigned char>(255 - i % 200);
-  }
-  char error[KEP_ERRMSG_SIZE] = {0};
-  ASSERT_EQ(source.SaveImage(0, error, 0), 0) << error;
-
+  WritePicture(dir.File("source.png"), width, height, [](int x, int y, unsigned char* p) {
+    const int i = y * width + x;
+    p[0] = static_cast<unsigned char>(i), p[1] = static_cast<unsigned char>(i >> 8);
+    p[2] = static_cast<unsigned char>(i * 7), p[3] = static_cast<unsigned char>(255 - i % 200);
+  });
+  const Picture source = ReadPicture(dir.File("source.png"));
   StartWorkbench("DISP_BAT");
   ASSERT_EQ(Render({"-id", "DISP_BAT", "--image", QString::fromStdString(dir.File("source.png")),
                     "--frames", "2", "--patch", "16x8", "--order", "random", "--quiet"}),
@@ -103,40 +93,11 @@ TEST_F(BatchRender, SavesEveryFrameWithExactlyThePixelsSent) {
   for (const char* frame : {"frame.0001.png", "frame.0002.png"}) {
     std::string name = dir.File("out") + "/" + frame;
     EXPECT_NE(out.find("IMG  0.0 info : Image '" + name + "' saved\n"), std::string::npos) << out;
-    KEPAtelIma saved(name.c_str(), KEPAtelIma::STATE_FROM_FILE, 0u);
-    int w = 0, h = 0;
-    ASSERT_EQ(saved.LoadPixels(w, h, error), 0) << error;
-    ASSERT_EQ(w, width);
-    ASSERT_EQ(h, height);
-    EXPECT_EQ(FirstDifference(saved.GetPixels(), source.GetPixels(), width * height * 4), -1)
+    const Picture saved = ReadPicture(name);
+    ASSERT_EQ(saved.Size(), source.Size());
+    EXPECT_EQ(FirstDifference(saved.pixels.data(), source.pixels.data(), width * height * 4), -1)
         << frame;
   }
-}
-
-TEST_F(BatchRender, ARendererKilledInTheMiddleOfAFrameComesBackUnderItsName) {
-  StartWorkbench("DISP_KIL");
-  QProcess first;
-  first.setProcessEnvironment(env);
-  first.start(QString::fromStdString(Program("atelo-render")),
-              {"-id", "DISP_KIL", "--size", "256x256", "--patch", "8", "--delay", "20", "--name",
-               "RENDERER"});
-  // It says so just before its frame starts.
-  first.setReadChannel(QProcess::StandardError);
-  ASSERT_TRUE(first.waitForReadyRead(20000));
-  std::this_thread::sleep_for(std::chrono::milliseconds(600));
-  first.kill();
-  first.waitForFinished(5000);
-  EXPECT_EQ(workbench.state(), QProcess::Running);
-
-  // Restarted under the same name, the renderer is heard and its frame saved;
-  // the frame left unfinished makes the run's status 4.
-  ASSERT_EQ(Render({"-id", "DISP_KIL", "--size", "32x16", "--first", "5", "--quiet", "--name",
-                    "RENDERER"}),
-            0);
-  ASSERT_TRUE(workbench.waitForFinished(20000));
-  EXPECT_TRUE(std::filesystem::exists(dir.File("out") + "/frame.0005.png"))
-      << workbench.readAllStandardOutput().toStdString();
-  EXPECT_EQ(workbench.exitCode(), 4);
 }
 
 TEST_F(BatchRender, FinishedPicturesKeepTheRunInBatchModeToItsEnd) {
@@ -145,7 +106,7 @@ TEST_F(BatchRender, FinishedPicturesKeepTheRunInBatchModeToItsEnd) {
 }
 
 TEST_F(BatchRender, RunsThatFailTheirJobEndWithTheirStatus) {
-  const QString atelo = QString::fromStdString(Program("atelo"));
+  const QString atelo = QString::fromStdString(AteloProcess::Program("atelo"));
   const QString missing = QString::fromStdString(dir.File("missing/x.png"));
   EXPECT_EQ(Run("DISP_NSV", {"--size", "8x8", "--file-name", missing}), 4);
   // Past the memory budget, two 16 MB frames fit and the next two are

@@ -8,52 +8,36 @@
 #include <cstdlib>
 #include <random>
 
-#include "image/KEPAtelIma.h"
-#include "platform/KEPErrmsg.h"
 #include "support/AteloProcess.h"
+#include "support/Picture.h"
 #include "support/TempDir.h"
 
 namespace {
 
 // A render's colour ramp with grain, or plain noise.
 void WriteImage(const std::string& path, int width, int height, bool grain) {
-  KEPAtelIma image(path.c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
-  ASSERT_EQ(image.AllocatePixels(width, height), 0);
   std::mt19937 random(width + height);
-  unsigned char* p = image.GetPixels();
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x, p += 4) {
-      for (int c = 0; c < 3; ++c) {
-        const int base = grain ? (c == 0   ? x
-                                  : c == 1 ? y
-                                           : 128) +
-                                     static_cast<int>(random() % 17) - 8
-                               : static_cast<int>(random() % 256);
-        p[c] = static_cast<unsigned char>(std::clamp(base, 0, 255));
-      }
-      p[3] = 255;
+  WritePicture(path, width, height, [&](int x, int y, unsigned char* p) {
+    for (int c = 0; c < 3; ++c) {
+      const int ramp = c == 0 ? x : c == 1 ? y : 128;
+      const int base =
+          grain ? ramp + static_cast<int>(random() % 17) - 8 : static_cast<int>(random() % 256);
+      p[c] = static_cast<unsigned char>(std::clamp(base, 0, 255));
     }
-  char error[KEP_ERRMSG_SIZE] = {0};
-  ASSERT_EQ(image.SaveImage(0, error, 0), 0) << error;
-}
-
-std::unique_ptr<KEPAtelIma> Read(const std::string& path, int& width, int& height) {
-  auto image = std::make_unique<KEPAtelIma>(path.c_str(), KEPAtelIma::STATE_FROM_FILE, 0u);
-  char error[KEP_ERRMSG_SIZE] = {0};
-  EXPECT_EQ(image->LoadPixels(width, height, error), 0) << error;
-  return image;
+    p[3] = 255;
+  });
 }
 
 // Sum of the differences of lightness (max + min of a pixel's channels)
 // between horizontal neighbours: grain makes it large, the effects smaller.
-long Roughness(KEPAtelIma& image, int width, int height) {
+long Roughness(const Picture& picture) {
   auto lightness = [&](int x, int y) {
-    const unsigned char* p = image.GetPixels() + (y * width + x) * 4;
+    const std::vector<int> p = picture.At(x, y);
     return std::max({p[0], p[1], p[2]}) + std::min({p[0], p[1], p[2]});
   };
   long sum = 0;
-  for (int y = 0; y < height; ++y)
-    for (int x = 1; x < width; ++x) sum += std::abs(lightness(x, y) - lightness(x - 1, y));
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 1; x < picture.width; ++x) sum += std::abs(lightness(x, y) - lightness(x - 1, y));
   return sum;
 }
 
@@ -96,22 +80,23 @@ TEST(Effects, SmoothBlurComposeAndSplitInTheRealWindow) {
   EXPECT_TRUE(atelo.LogLines("error").empty()) << log;
   EXPECT_TRUE(atelo.LogLines("ask").empty()) << log;
 
-  int w = 0, h = 0;
-  auto noisy = Read(dir.File("noisy.png"), w, h);
-  auto smooth = Read(dir.File("smooth.png"), w, h);
-  ASSERT_EQ(w * 1000 + h, 160120);
-  EXPECT_LT(Roughness(*smooth, w, h), Roughness(*noisy, w, h));
-  auto blurred = Read(dir.File("blur.png"), w, h);
-  EXPECT_LT(Roughness(*blurred, w, h), Roughness(*smooth, w, h));
-  Read(dir.File("composed.png"), w, h);
-  EXPECT_EQ(w * 1000 + h, 160120);  // the current image's size
-  auto tile = Read(dir.File("tile.png"), w, h);
-  ASSERT_EQ(w * 1000 + h, 100100);
-  int bw = 0, bh = 0;
-  auto big = Read(dir.File("big.png"), bw, bh);
+  const Picture noisy = ReadPicture(dir.File("noisy.png")),
+                smooth = ReadPicture(dir.File("smooth.png")),
+                blurred = ReadPicture(dir.File("blur.png")),
+                tile = ReadPicture(dir.File("tile.png"));
+  ASSERT_EQ(smooth.Size(), (std::vector<int>{160, 120}));
+  EXPECT_LT(Roughness(smooth), Roughness(noisy));
+  ASSERT_EQ(blurred.Size(), (std::vector<int>{160, 120}));
+  EXPECT_LT(Roughness(blurred), Roughness(smooth));
+  EXPECT_EQ(ReadPicture(dir.File("composed.png")).Size(), (std::vector<int>{160, 120}))
+      << "the current image's size";
   // The top-left tile: the big picture's top 100 rows, left 100 columns.
-  EXPECT_EQ(big->CopyRect(0, 100, 100, 100),
-            std::vector<unsigned char>(tile->GetPixels(), tile->GetPixels() + 100 * 100 * 4));
+  ASSERT_EQ(tile.Size(), (std::vector<int>{100, 100}));
+  KEPAtelIma big(dir.File("big.png").c_str(), KEPAtelIma::STATE_FROM_FILE, 0u);
+  int bw = 0, bh = 0;
+  char error[KEP_ERRMSG_SIZE] = {0};
+  ASSERT_EQ(big.LoadPixels(bw, bh, error), 0) << error;
+  EXPECT_EQ(big.CopyRect(0, 100, 100, 100), tile.pixels);
 }
 
 }  // namespace

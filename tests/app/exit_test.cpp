@@ -7,9 +7,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "image/KEPAtelIma.h"
-#include "platform/KEPErrmsg.h"
 #include "support/AteloProcess.h"
+#include "support/Picture.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -24,12 +23,7 @@ int Count(const std::string& text, const std::string& what) {
 class Exit : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* name : {"one.png", "two.png"}) {
-      KEPAtelIma image(dir.File(name).c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
-      ASSERT_EQ(image.AllocatePixels(8, 6), 0);
-      char error[KEP_ERRMSG_SIZE] = {0};
-      ASSERT_EQ(image.SaveImage(0, error, 0), 0) << error;
-    }
+    for (const char* name : {"one.png", "two.png"}) WritePicture(dir.File(name), 8, 6);
     atelo.Environment().insert("ATELO_TRACE", "2");
   }
 

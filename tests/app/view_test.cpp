@@ -6,9 +6,8 @@
 #include <QImage>
 #include <sstream>
 
-#include "image/KEPAtelIma.h"
-#include "platform/KEPErrmsg.h"
 #include "support/AteloProcess.h"
+#include "support/Picture.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -17,14 +16,8 @@ class View : public ::testing::Test {
  protected:
   // An opaque width x height picture of one colour.
   void Write(const std::string& name, int width, int height, unsigned char blue) {
-    KEPAtelIma image(dir.File(name).c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
-    ASSERT_EQ(image.AllocatePixels(width, height), 0);
-    for (std::size_t i = 0; i < image.GetMemorySize(); i += 4) {
-      image.GetPixels()[i + 2] = blue;
-      image.GetPixels()[i + 3] = 255;
-    }
-    char error[KEP_ERRMSG_SIZE] = {0};
-    ASSERT_EQ(image.SaveImage(0, error, 0), 0) << error;
+    WritePicture(dir.File(name), width, height,
+                 [blue](int, int, unsigned char* p) { p[0] = p[1] = 0, p[2] = blue, p[3] = 255; });
   }
   bool Logged(const std::string& line) const {
     return atelo.Log().find("atelo-script: " + line + "\n") != std::string::npos;
@@ -116,14 +109,12 @@ TEST_F(View, ALogoIsSetUpMovedAndMergedOnSave) {
   // 264 x 96 at half size, bottom right, then moved: columns 238..369, rows
   // 30..77 from the bottom (give or take the pixel a drag through screen
   // coordinates may round to).
-  KEPAtelIma saved(dir.File("base.png").c_str(), KEPAtelIma::STATE_FROM_FILE, 0u);
-  int width = 0, height = 0;
-  char error[KEP_ERRMSG_SIZE] = {0};
-  ASSERT_EQ(saved.LoadPixels(width, height, error), 0) << error;
+  const Picture saved = ReadPicture(dir.File("base.png"));
+  ASSERT_EQ(saved.Size(), (std::vector<int>{400, 300}));
   int inside = 0, outside = 0;
-  for (int r = 0; r < height; ++r)
-    for (int c = 0; c < width; ++c) {
-      const unsigned char* p = saved.GetPixels() + (std::size_t(r) * width + c) * 4;
+  for (int r = 0; r < saved.height; ++r)
+    for (int c = 0; c < saved.width; ++c) {
+      const std::vector<int> p = saved.At(c, r);
       const bool lit = p[0] || p[1] || p[2];
       (c >= 237 && c < 371 && r >= 29 && r < 79 ? inside : outside) += lit;
     }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "colour/KEPHLSColor.h"
-#include "colour/KEPListPtrKEPShadingStep.h"
 #include "colour/KEPRGBColor.h"
 #include "colour/KEPYIQColor.h"
 
@@ -105,20 +104,6 @@ TEST(Conversions, MissingOnesSayItAndChangeNothing) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "yiq to hls to implement\n");
   EXPECT_EQ(hls.GetHue(), 10.0f);
   EXPECT_EQ(hls.GetSaturation(), 0.6f);
-}
-
-TEST(ShadingSteps, ListHoldsPointersItDoesNotOwn) {
-  KEPRGBColor red(1, 0, 0);
-  KEPShadingStep low(0.0f, red, 1), high(1.0f, red, 0);
-  red.SetRed(0.0f);  // the step keeps its own copy
-  EXPECT_EQ(low.GetColor().GetRed(), 1.0f);
-  KEPShadingStep* steps[] = {&low, &high};
-  KEPListPtrKEPShadingStep list(steps, 2), copy(list);
-  EXPECT_EQ(copy[2], &high);
-  list.RemoveAll();
-  EXPECT_EQ(list.Size(), 0);
-  EXPECT_EQ(copy.Size(), 2);
-  EXPECT_EQ(high.GetLevel(), 1.0f);  // emptying a list leaves the steps alone
 }
 
 }  // namespace

@@ -1,70 +1,40 @@
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QApplication>
-#include <QMenu>
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <filesystem>
 
-#include "document/KEPAteloDocument.h"
+#include "document/DocumentFixture.h"
 #include "document/KEPAteloMessage.h"
-#include "image/KEPAtelIma.h"
 #include "link/KEPAteloBridge.h"
 #include "platform/KEPClock.h"
-#include "platform/KEPErrmsg.h"
 #include "platform/settings/KEPSettingsFile.h"
 #include "platform/viewer/KEP2DIndicator.h"
-#include "platform/viewer/KEP2DViewer.h"
 #include "series/KEPAteloSeries.h"
-#include "support/ScriptedPrompt.h"
-#include "support/TempDir.h"
 
 namespace {
 
-// Writes a width x height image whose pixel (c, r) is (c, r, seed, 255).
+// A width x height picture whose pixel (c, r) is (c, r, seed, 255).
 void WriteImage(const std::string& path, int width, int height, int seed = 0) {
-  KEPAtelIma image(path.c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
-  ASSERT_EQ(image.AllocatePixels(width, height), 0);
-  unsigned char* p = image.GetPixels();
-  for (int r = 0; r < height; ++r)
-    for (int c = 0; c < width; ++c, p += 4) {
-      p[0] = static_cast<unsigned char>(c);
-      p[1] = static_cast<unsigned char>(r);
-      p[2] = static_cast<unsigned char>(seed);
-      p[3] = 255;
-    }
-  char error[KEP_ERRMSG_SIZE] = {0};
-  ASSERT_EQ(image.SaveImage(0, error, 0), 0) << error;
+  WritePicture(path, width, height, Gradient(seed));
 }
 
-class DocumentTest : public ::testing::Test {
+class DocumentTest : public DocumentFixture {
  protected:
-  void SetUp() override {
-    home = std::make_unique<ScopedHome>(dir.Path());
-    errmsg[0] = 0;
-  }
   void TearDown() override {
-    document.reset();
+    DocumentFixture::TearDown();
     KEPClock::SetSourceForTesting(nullptr);
   }
-
   void WriteDefaults(const std::string& text) {
     WriteWholeFile(dir.File(".virda_atelo.env"), text);
   }
-
   KEPAteloDocument& Make(std::vector<std::string> files = {}, int style = 0) {
-    document = std::make_unique<KEPAteloDocument>("Atelo Test", 800, 600, files, style);
-    document->SetQuitHandler([this] { ++quits; });
-    return *document;
+    DocumentFixture::Make(files, style).SetQuitHandler([this] { ++quits; });
+    return *doc;
   }
-
   std::string File(const std::string& name) const { return dir.File(name); }
 
-  TempDir dir;
-  std::unique_ptr<ScopedHome> home;
-  std::unique_ptr<KEPAteloDocument> document;
   int quits = 0;
 };
 
@@ -166,15 +136,9 @@ TEST_F(DocumentTest, SaveAsAnotherTypeAndCloseTheLastImage) {
   EXPECT_EQ(Prompt().fileBoxes[0].name, "saveAs");
   EXPECT_EQ(Prompt().fileBoxes[0].filter, "*");
   EXPECT_TRUE(Prompt().asked.empty()) << Prompt().asked[0].text;
-  ASSERT_TRUE(std::filesystem::exists(File("copy.bmp")));
   EXPECT_STREQ(doc.GetPosImage(0)->GetName(), File("copy.bmp").c_str());
   EXPECT_EQ(doc.GetStatusText().toStdString(), File("copy.bmp"));
-
-  KEPAtelIma back(File("copy.bmp").c_str(), KEPAtelIma::STATE_FROM_FILE, 0u);
-  int width = 0, height = 0;
-  char error[KEP_ERRMSG_SIZE];
-  ASSERT_EQ(back.LoadPixels(width, height, error), 0) << error;
-  EXPECT_EQ(std::memcmp(back.GetPixels(), doc.GetPosImage(0)->GetPixels(), 16 * 8 * 4), 0);
+  EXPECT_EQ(ReadPicture(File("copy.bmp")).pixels, Pixels());
 
   doc.CloseAction();
   EXPECT_EQ(doc.GetNbrImage(), 0);
@@ -288,7 +252,7 @@ TEST_F(DocumentTest, PatchesLandWhereTheyBelongAndShortOnesAreCountedWhole) {
   EXPECT_FALSE(image->IsSaved());
 }
 
-TEST_F(DocumentTest, FramePartsTakeTheirShareOfTheFrame) {
+TEST_F(DocumentTest, FramePartsTakeTheirShareAndPatchesAnywhereAreCountedNotWrittenOutside) {
   WriteDefaults("DEF_PATH=" + dir.Path() + "\nDEF_AUTOSAVE=NO\n");
   KEPAteloDocument& doc = Make();
   // Part 16 of a 10 x 7 frame: 4 x 4 pixels whose first lies at (6, 3).
@@ -296,19 +260,7 @@ TEST_F(DocumentTest, FramePartsTakeTheirShareOfTheFrame) {
   KEPAtelIma* image = doc.GetRenderImage();
   int width = 0, height = 0;
   image->GetSize(width, height);
-  EXPECT_EQ(width, 4);
-  EXPECT_EQ(height, 4);
-  EXPECT_EQ(image->GetFramePart(), 16);
-  auto pixels = Patch(1, 1, 77);
-  doc.RenderDisp(6, 3, 1, 1, 4, pixels.data());
-  EXPECT_EQ(image->GetPixels()[0], 77);
-}
-
-TEST_F(DocumentTest, PatchesAnywhereAreCountedButNeverWrittenOutsideTheImage) {
-  WriteDefaults("DEF_PATH=" + dir.Path() + "\nDEF_AUTOSAVE=NO\n");
-  KEPAteloDocument& doc = Make();
-  doc.RenderNew("", (16 << 24) | 1, 0, 10, 7);  // a 4 x 4 part
-  KEPAtelIma* image = doc.GetRenderImage();
+  EXPECT_EQ(std::vector<int>({width, height, image->GetFramePart()}), std::vector<int>({4, 4, 16}));
   auto pixels = Patch(4, 3, 9);
   for (auto [x, y] : {std::pair{INT_MIN, INT_MIN}, {INT_MAX, 0}, {0, INT_MIN + 1}, {5, 3}})
     EXPECT_EQ(doc.RenderDisp(x, y, 1, 1, 4, pixels.data()), 0) << x << ", " << y;
@@ -316,6 +268,7 @@ TEST_F(DocumentTest, PatchesAnywhereAreCountedButNeverWrittenOutsideTheImage) {
   EXPECT_EQ(doc.RenderDisp(0, 0, INT_MAX, INT_MAX, 48, pixels.data()), -1);  // not counted
   EXPECT_EQ(doc.RenderDisp(6, 3, 4, 3, 48, pixels.data()), 0);  // 4 x 4 + 48 = 64 bytes
   EXPECT_TRUE(image->IsDone());
+  EXPECT_EQ(image->GetPixels()[0], 9);
   EXPECT_EQ(std::count(image->GetPixels(), image->GetPixels() + 64, 9), 48);
 }
 
@@ -348,10 +301,6 @@ TEST_F(DocumentTest, BatchRunsSaveEveryImageAndEndWithTheRendering) {
   EXPECT_EQ(quits, 1);
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(DocumentTest, TheViewerShowsTheCurrentImage) {
   WriteImage(File("a.tif"), 64, 32, 200);
   KEPAteloDocument& doc = Make({File("a.tif")});
@@ -360,10 +309,6 @@ TEST_F(DocumentTest, TheViewerShowsTheCurrentImage) {
   QColor centre = shot.pixelColor(shot.width() / 2, shot.height() / 2);
   EXPECT_EQ(centre.blue(), 200) << centre.name().toStdString();
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(DocumentTest, BackgroundImageComesAndGoesWithItsItem) {
   WriteImage(File("back.png"), 32, 32, 50);
@@ -411,10 +356,6 @@ TEST_F(DocumentTest, TheSeriesWindowListsTheOpenImages) {
   EXPECT_EQ(doc.GetStatusText().toStdString(), File("b.tif"));
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(DocumentTest, InterruptLeavesTheFileTheRendererWatches) {
   KEPAteloDocument& doc = Make();
   InitKEPAtelo(&doc);  // as the application does: the message goes the renderer's way
@@ -428,10 +369,6 @@ TEST_F(DocumentTest, InterruptLeavesTheFileTheRendererWatches) {
   EXPECT_TRUE(doc.GetMessageDialog()->GetText().contains("KEP 0.0 Int  : Interrupt performed "));
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(DocumentTest, AStartFileThatFailsIsReportedOnceTheWindowIsUp) {
   KEPAteloDocument& doc = Make({File("missing.tif")});
   EXPECT_EQ(doc.GetNbrImage(), 0);
@@ -441,10 +378,6 @@ TEST_F(DocumentTest, AStartFileThatFailsIsReportedOnceTheWindowIsUp) {
   EXPECT_EQ(Prompt().asked[0].text, "File '" + File("missing.tif") + "' not found");
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(DocumentTest, WarnsOnStandardErrorWhenThereAreNoDefaults) {
   testing::internal::CaptureStderr();
   Make();
@@ -453,16 +386,12 @@ TEST_F(DocumentTest, WarnsOnStandardErrorWhenThereAreNoDefaults) {
                          "         Predefined values will be used (See 'Defaults' panel in "
                          "'Settings' menu).\n"),
             std::string::npos);
-  document.reset();
+  doc.reset();
   WriteDefaults("# mine\n");
   testing::internal::CaptureStderr();
   Make();
   EXPECT_EQ(testing::internal::GetCapturedStderr().find("Warning"), std::string::npos);
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(DocumentTest, ARenderingThatFailsOrLosesItsImageStillEnds) {
   KEPAteloDocument& doc = Make();

@@ -3,80 +3,29 @@
 // flips, resizing and New.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <cstring>
 #include <functional>
 
-#include "document/KEPAteloDocument.h"
+#include "document/DocumentFixture.h"
 #include "document/KEPAteloFramePart.h"
 #include "document/KEPAteloSetSize.h"
-#include "image/KEPAtelIma.h"
 #include "paint/KEPGeometry.h"
-#include "platform/KEPErrmsg.h"
 #include "platform/viewer/KEP2DIndicator.h"
 #include "platform/viewer/KEP2DManipulator.h"
-#include "platform/viewer/KEP2DViewer.h"
 #include "series/KEPAteloSeries.h"
-#include "support/ScriptedPrompt.h"
-#include "support/TempDir.h"
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-class Edit : public ::testing::Test {
+class Edit : public DocumentFixture {
  protected:
-  void SetUp() override { home = std::make_unique<ScopedHome>(dir.Path()); }
-
-  // A 40 x 30 image whose pixel (c, r) is (c, r, 7, 255), in the viewer with
-  // the draw toolbar shown.
-  KEPAteloDocument& Open(int images = 1) {
-    std::vector<std::string> files;
-    for (int i = 0; i < images; ++i) {
-      files.push_back(dir.File("im" + std::to_string(i) + ".png"));
-      KEPAtelIma image(files.back().c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
-      EXPECT_EQ(image.AllocatePixels(40, 30), 0);
-      for (int k = 0; k < 40 * 30; ++k) {
-        unsigned char* p = image.GetPixels() + 4 * k;
-        p[0] = k % 40, p[1] = k / 40, p[2] = 7, p[3] = 255;
-      }
-      char error[KEP_ERRMSG_SIZE] = {0};
-      EXPECT_EQ(image.SaveImage(0, error, 0), 0) << error;
-    }
-    doc = std::make_unique<KEPAteloDocument>("Edit", 800, 600, files, 0);
-    doc->ShowDrawToolBar(true);
-    return *doc;
-  }
-  KEPAtelIma* Image() const { return doc->GetPosImage(0); }
-  Bytes Pixels(KEPAtelIma* image = nullptr) const {
-    image = image ? image : Image();
-    return Bytes(image->GetPixels(), image->GetPixels() + image->GetMemorySize());
-  }
-  // A pointer event at the centre of image pixel (x, y).
-  void Pointer(QEvent::Type type, float x, float y) {
-    float ox = 0, oy = 0;
-    Image()->GetOrigin(ox, oy);
-    KEP2DViewer* viewer = doc->GetViewer();
-    const QPointF at = viewer->ViewToWidget(KEPMathPoint2Df(ox + x + 0.5f, oy + y + 0.5f));
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    const Qt::MouseButtons held =
-        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, at, viewer->mapToGlobal(at), button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(viewer, &event);
-  }
   void Drag(float x0, float y0, float x1, float y1) {
-    Pointer(QEvent::MouseButtonPress, x0, y0);
-    Pointer(QEvent::MouseMove, (x0 + x1) / 2, (y0 + y1) / 2);
-    Pointer(QEvent::MouseButtonRelease, x1, y1);
+    Stroke({{x0, y0}, {(x0 + x1) / 2, (y0 + y1) / 2}, {x1, y1}});
   }
   void Click(float x, float y) { Drag(x, y, x, y); }
-  void Trigger(const char* name) { doc->FindAction(name)->trigger(); }
-  bool Enabled(const char* name) const { return doc->FindAction(name)->isEnabled(); }
   // Selects image pixels (10, 10) to (19, 14) with the rectangle tool.
   void SelectRectangle() {
     if (!doc->GetToolButton(0x1000)->isChecked()) Trigger("selRecButton");
@@ -86,19 +35,12 @@ class Edit : public ::testing::Test {
     const unsigned char* mask = doc->GetSelectionMasque(x, y, w, h);
     return mask ? Bytes(mask, mask + w * h) : Bytes();
   }
-  std::string LastQuestion() const {
-    return Prompt().asked.empty() ? "" : Prompt().asked.back().text;
-  }
   // The pixel (x, y) of a w-wide buffer as one number.
   static std::uint32_t At(const Bytes& b, int w, int x, int y) {
     std::uint32_t v;
     std::memcpy(&v, &b[(static_cast<std::size_t>(y) * w + x) * 4], 4);
     return v;
   }
-
-  TempDir dir;
-  std::unique_ptr<ScopedHome> home;
-  std::unique_ptr<KEPAteloDocument> doc;
 };
 
 TEST_F(Edit, EachSelectionToolBuildsItsMask) {
@@ -240,7 +182,7 @@ TEST_F(Edit, CropKeepsTheSelectionAndUndoGivesTheImageBack) {
 }
 
 TEST_F(Edit, TurnsAndFlipsTransformTheImageAndItsStereoPartner) {
-  KEPAteloDocument& d = Open(2);
+  KEPAteloDocument& d = Open({7, 7});
   KEPAtelIma* partner = d.GetPosImage(2);
   int w, h;
   char error[KEP_ERRMSG_SIZE];
@@ -362,8 +304,7 @@ TEST_F(Edit, NewMakesAWhiteImageNamedFromTheDefaults) {
 }
 
 TEST_F(Edit, WithoutAnImageACommandOnlySaysSo) {
-  doc = std::make_unique<KEPAteloDocument>("Edit", 800, 600, std::vector<std::string>{}, 0);
-  KEPAteloDocument& d = *doc;
+  KEPAteloDocument& d = Make();
   const std::pair<std::function<void()>, const char*> cases[] = {
       {[&] { d.ManipsAction(KEP_ROTATE_LEFT); }, "No image to turn or flip !\nSelect an Image."},
       {[&] { d.CropAction(); }, "No zone or image to crop !\nSelect a zone first."},

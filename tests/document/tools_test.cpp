@@ -3,93 +3,37 @@
 // windows through their controls.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
 #include <functional>
 
-#include "document/KEPAteloDocument.h"
-#include "image/KEPAtelIma.h"
+#include "document/DocumentFixture.h"
 #include "paint/KEPAteloColor.h"
 #include "paint/KEPAteloToolsSetting.h"
 #include "paint/KEPRaster.h"
 #include "paint/KEPToolSample.h"
-#include "platform/KEPErrmsg.h"
-#include "platform/viewer/KEP2DViewer.h"
-#include "support/ScriptedPrompt.h"
-#include "support/TempDir.h"
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
 using Points = std::vector<std::pair<float, float>>;
 constexpr int kW = 40, kH = 30;
 constexpr int kColour[4] = {200, 256, 10, 255};  // green left alone
 
-class Tools : public ::testing::Test {
+class Tools : public DocumentFixture {
  protected:
-  void SetUp() override { home = std::make_unique<ScopedHome>(dir.Path()); }
-
-  // kW x kH images whose pixel (c, r) is (c, r, 7 + i, 255), the draw
-  // toolbar shown, and the colour and parameters above.
+  // Pictures whose pixel (c, r) is (c, r, 7 + i, 255), with the colour and
+  // parameters above.
   KEPAteloDocument& Open(int images = 1) {
-    std::vector<std::string> files;
-    for (int i = 0; i < images; ++i) {
-      files.push_back(dir.File(std::to_string(i) + ".png"));
-      KEPAtelIma image(files.back().c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
-      EXPECT_EQ(image.AllocatePixels(kW, kH), 0);
-      for (int k = 0; k < kW * kH; ++k) {
-        unsigned char* p = image.GetPixels() + 4 * k;
-        p[0] = k % kW, p[1] = k / kW, p[2] = 7 + i, p[3] = 255;
-      }
-      char error[KEP_ERRMSG_SIZE] = {0};
-      EXPECT_EQ(image.SaveImage(0, error, 0), 0) << error;
-    }
-    doc = std::make_unique<KEPAteloDocument>("Tools", 800, 600, files, 0);
-    doc->ShowDrawToolBar(true);
+    DocumentFixture::Open(images == 1 ? std::vector<int>{7} : std::vector<int>{7, 8}, kW, kH);
     doc->SetDrawParams(2, 0.5f, 10, 12);
     doc->SetColor(kColour[0], kColour[1], kColour[2], kColour[3]);
     return *doc;
   }
-  KEPAtelIma* Image() const { return doc->GetPosImage(0); }
-  static Bytes Pixels(KEPAtelIma* image) {
-    return Bytes(image->GetPixels(), image->GetPixels() + image->GetMemorySize());
-  }
-  Bytes Pixels() const { return Pixels(Image()); }
-  // The view point of the centre of image pixel (x, y).
-  KEPMathPoint2Df View(float x, float y) const {
-    float ox = 0, oy = 0;
-    Image()->GetOrigin(ox, oy);
-    return {ox + x + 0.5f, oy + y + 0.5f};
-  }
-  void Pointer(QEvent::Type type, float x, float y) {
-    KEP2DViewer* viewer = doc->GetViewer();
-    const QPointF at = viewer->ViewToWidget(View(x, y));
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    const Qt::MouseButtons held =
-        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, at, viewer->mapToGlobal(at), button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(viewer, &event);
-  }
-  // Press on the first point, a move to each next, release on the last.
-  void Stroke(const Points& path) {
-    Pointer(QEvent::MouseButtonPress, path[0].first, path[0].second);
-    for (std::size_t k = 1; k < path.size(); ++k)
-      Pointer(QEvent::MouseMove, path[k].first, path[k].second);
-    Pointer(QEvent::MouseButtonRelease, path.back().first, path.back().second);
-  }
-  void Trigger(const char* name) { doc->FindAction(name)->trigger(); }
   float Ox() const { return View(0, 0).x - 0.5f; }
   float Oy() const { return View(0, 0).y - 0.5f; }
-
-  TempDir dir;
-  std::unique_ptr<ScopedHome> home;
-  std::unique_ptr<KEPAteloDocument> doc;
 };
 
 TEST_F(Tools, EachToolDrawsWhatTheRasterFunctionsDrawAndOneUndoTakesItBack) {

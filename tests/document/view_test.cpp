@@ -1,38 +1,30 @@
 // View commands, playback, stereo and the logo, on a real document window.
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSlider>
 #include <QSpinBox>
-#include <cmath>
-#include <cstring>
+#include <algorithm>
 
+#include "document/DocumentFixture.h"
 #include "document/KEPAteloDefaultLogo.h"
-#include "document/KEPAteloDocument.h"
 #include "document/KEPAteloLogo.h"
-#include "image/KEPAtelIma.h"
 #include "platform/KEPClock.h"
-#include "platform/KEPErrmsg.h"
 #include "platform/viewer/KEP2DLineGP.h"
-#include "platform/viewer/KEP2DViewer.h"
 #include "platform/viewer/KEPCatalog2DImagePixelRep.h"
 #include "series/KEPAteloSeries.h"
-#include "support/ScriptedPrompt.h"
-#include "support/TempDir.h"
 
 namespace {
 
-class ViewTest : public ::testing::Test {
+class ViewTest : public DocumentFixture {
  protected:
   void SetUp() override {
-    home = std::make_unique<ScopedHome>(dir.Path());
+    DocumentFixture::SetUp();
     KEPClock::SetSourceForTesting([this] { return now; });
   }
   void TearDown() override {
-    document.reset();
+    DocumentFixture::TearDown();
     KEPClock::SetSourceForTesting(nullptr);
     KEPAteloDefaultLogo::Restore();
   }
@@ -44,30 +36,12 @@ class ViewTest : public ::testing::Test {
     std::vector<std::string> names;
     for (int k = 1; k <= count; ++k) {
       names.push_back(dir.File(std::to_string(k) + ".png"));
-      KEPAtelIma image(names.back().c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
-      const int w = width + (k > sizeDiffersFrom ? 2 : 0);
-      EXPECT_EQ(image.AllocatePixels(w, height), 0);
-      unsigned char* p = image.GetPixels();
-      for (int r = 0; r < height; ++r)
-        for (int c = 0; c < w; ++c, p += 4) {
-          p[0] = static_cast<unsigned char>(c);
-          p[1] = static_cast<unsigned char>(r);
-          p[2] = static_cast<unsigned char>(k);
-          p[3] = 255;
-        }
-      char error[KEP_ERRMSG_SIZE] = {0};
-      EXPECT_EQ(image.SaveImage(0, error, 0), 0) << error;
+      WritePicture(names.back(), width + (k > sizeDiffersFrom ? 2 : 0), height, Gradient(k));
     }
-    document = std::make_unique<KEPAteloDocument>("Atelo Test", 640, 480, names, 0);
-    return *document;
+    return DocumentFixture::Make(names, 0, 640, 480);
   }
-  int Current() const { return document->GetSeries()->GetCurValue(); }
-  bool Enabled(const char* name) const { return document->FindAction(name)->isEnabled(); }
-  void Toggle(const char* name) { document->FindAction(name)->trigger(); }
+  int Current() const { return doc->GetSeries()->GetCurValue(); }
 
-  TempDir dir;
-  std::unique_ptr<ScopedHome> home;
-  std::unique_ptr<KEPAteloDocument> document;
   double now = 100.0;
   int sizeDiffersFrom = 1000;
 };
@@ -129,7 +103,6 @@ TEST_F(ViewTest, StepButtonsAndKeysStepWithLoopAndOpenTheFileBoxAlone) {
   EXPECT_EQ(doc.windowTitle().toStdString(), "Atelo Test - 1.png");
   EXPECT_EQ(doc.GetTitle(), "Atelo Test");
 
-  document.reset();
   KEPAteloDocument& one = Make(1);
   keyTo(one, Qt::Key_PageDown);
   EXPECT_TRUE(Prompt().fileBoxes.empty());
@@ -147,14 +120,14 @@ TEST_F(ViewTest, ThePlaybackToolbarKeepsItsSideAndTheDelayItsMaximum) {
   EXPECT_EQ(doc.findChild<QSpinBox*>("delaySpinner")->value(), 20);
   EXPECT_FLOAT_EQ(doc.GetDelay(), 200.0f);
   for (int side : {0, int(KEPAteloSettings::DOCK_TOP)}) {
-    Toggle("playbackChkItem");
+    Trigger("playbackChkItem");
     EXPECT_EQ(doc.Settings().GetDockState(KEPAteloSettings::TOOLBAR_PLAYBACK), side);
   }
 }
 
 TEST_F(ViewTest, TheGridShowsFromEightScreenPixelsPerPixelAndReframeUnchecksFit) {
   KEPAteloDocument& doc = Make(1, 3, 2);
-  Toggle("gridItem");
+  Trigger("gridItem");
   ASSERT_NE(doc.GetGridRep(), nullptr);
   auto* lines = dynamic_cast<const KEP2DLineGP*>(doc.GetGridRep()->GetPrimitive(0));
   ASSERT_NE(lines, nullptr);
@@ -166,10 +139,10 @@ TEST_F(ViewTest, TheGridShowsFromEightScreenPixelsPerPixelAndReframeUnchecksFit)
   doc.ReframeAction();
   EXPECT_FALSE(doc.FindAction("fitItem")->isChecked());
   EXPECT_EQ(doc.GetPointerText(), "100%");
-  Toggle("gridItem");
+  Trigger("gridItem");
   EXPECT_EQ(doc.GetGridRep(), nullptr);
 
-  Toggle("fullScreenItem");
+  Trigger("fullScreenItem");
   EXPECT_TRUE(doc.GetViewer()->IsFullScreen());
   EXPECT_FALSE(doc.FindAction("fullScreenItem")->isChecked());
   doc.GetViewer()->SetFullScreen(false);
@@ -193,7 +166,7 @@ TEST_F(ViewTest, ThePointerReadoutGivesThePixelInImageCoordinates) {
 
 TEST_F(ViewTest, StereoShowsPairsOfOneSizeAndStepsByPairs) {
   KEPAteloDocument& four = Make(4);
-  Toggle("stereoItem");
+  Trigger("stereoItem");
   EXPECT_TRUE(Prompt().asked.empty());
   EXPECT_TRUE(four.GetViewer()->IsStereoMode());
   auto* rep = dynamic_cast<KEPCatalog2DImagePixelRep*>(four.GetViewer()->GetReps().front());
@@ -208,11 +181,10 @@ TEST_F(ViewTest, StereoShowsPairsOfOneSizeAndStepsByPairs) {
   EXPECT_FALSE(four.GetViewer()->IsStereoMode());
 
   // Two images of different sizes: only "Toggle Stereo" is offered.
-  document.reset();
   Prompt().Clear();
   sizeDiffersFrom = 1;
   KEPAteloDocument& two = Make(2);
-  Toggle("stereoItem");
+  Trigger("stereoItem");
   ASSERT_EQ(Prompt().asked.size(), 1u);
   EXPECT_EQ(Prompt().asked[0].buttons, std::vector<std::string>{"Toggle Stereo"});
   EXPECT_EQ(Prompt().asked[0].text, dir.File("1.png") + " and " + dir.File("2.png") +
@@ -254,7 +226,7 @@ TEST_F(ViewTest, TheLogoIsLaidOverMovedAndMergedOnlyIntoTheSavedFile) {
   KEPAteloDocument& doc = Make(2, 400, 300);
   KEPAtelIma* image = doc.GetPosImage(0);
   EXPECT_FALSE(Enabled("saveItem"));
-  Toggle("logoItem");  // the built-in logo, before any Apply
+  Trigger("logoItem");  // the built-in logo, before any Apply
   ASSERT_TRUE(image->HasLogo());
   EXPECT_TRUE(Enabled("saveItem"));
   const KEPImageLogo logo = image->GetLogo();
@@ -282,27 +254,25 @@ TEST_F(ViewTest, TheLogoIsLaidOverMovedAndMergedOnlyIntoTheSavedFile) {
 
   // Saved never merged, then always: the logo's corner pixel (white) lands
   // at its place less the origin, in the file only.
-  const std::vector<unsigned char> before(image->GetPixels(), image->GetPixels() + 400 * 300 * 4);
+  const Bytes before = Pixels(image);
   const std::size_t corner = ((image->GetLogo().y + 150) * 400 + image->GetLogo().x + 200) * 4;
-  const unsigned char kWhite[] = {255, 255, 255, 255};
+  const Bytes white = {255, 255, 255, 255};
   for (int mode : {0, 2}) {
     doc.SetMergeLogoMode(mode);
     doc.SaveAction();
-    EXPECT_EQ(std::memcmp(before.data(), image->GetPixels(), before.size()), 0);
-    KEPAtelIma saved(dir.File("1.png").c_str(), KEPAtelIma::STATE_FROM_FILE, 0u);
-    int width = 0, height = 0;
-    char error[KEP_ERRMSG_SIZE] = {0};
-    ASSERT_EQ(saved.LoadPixels(width, height, error), 0) << error;
-    const unsigned char* p = saved.GetPixels() + corner;
-    const unsigned char* want = mode ? kWhite : &before[corner];
-    EXPECT_EQ(std::vector<int>(p, p + 4), std::vector<int>(want, want + 4)) << mode;
-    EXPECT_EQ(std::memcmp(saved.GetPixels(), before.data(), 400 * 4), 0);  // row 0
+    EXPECT_EQ(Pixels(image), before);
+    const Bytes saved = ReadPicture(dir.File("1.png")).pixels;
+    ASSERT_EQ(saved.size(), before.size());
+    EXPECT_EQ(Bytes(&saved[corner], &saved[corner + 4]),
+              mode ? white : Bytes(&before[corner], &before[corner + 4]))
+        << mode;
+    EXPECT_TRUE(std::equal(&saved[0], &saved[400 * 4], &before[0]));  // row 0
   }
 
   // Hidden, every image forgets its logo.
   doc.ForwardSelection();
   ASSERT_TRUE(doc.GetPosImage(0)->HasLogo());
-  Toggle("logoItem");
+  Trigger("logoItem");
   EXPECT_FALSE(image->HasLogo());
   EXPECT_FALSE(doc.GetPosImage(0)->HasLogo());
 }
@@ -310,7 +280,7 @@ TEST_F(ViewTest, TheLogoIsLaidOverMovedAndMergedOnlyIntoTheSavedFile) {
 TEST_F(ViewTest, ALogoThatCannotBeReadLosesNothing) {
   KEPAteloDocument& doc = Make(1, 64, 48);
   KEPAteloDefaultLogo::Bind(nullptr, nullptr);
-  Toggle("logoItem");
+  Trigger("logoItem");
   ASSERT_EQ(Prompt().asked.size(), 1u);
   EXPECT_EQ(Prompt().asked[0].text, "Default Logo not read (Couldn't determine size)");
   EXPECT_FALSE(doc.FindAction("logoItem")->isChecked());
@@ -340,7 +310,7 @@ TEST_F(ViewTest, TransparentPixelsShowOverACheckerboardOrTheBackground) {
   ASSERT_NE(rep, nullptr);
   EXPECT_EQ(rep->GetDrawMode(), KEPCatalog2DImagePixelRep::kOverCheckerboard);
   Prompt().QueueFiles({true, {dir.File("1.png")}, "*.png"});
-  Toggle("BackgroundItem");
+  Trigger("BackgroundItem");
   ASSERT_TRUE(doc.HasBackground());
   EXPECT_EQ(rep->GetDrawMode(), KEPCatalog2DImagePixelRep::kAboveBackground);
   auto* background = dynamic_cast<KEPCatalog2DImagePixelRep*>(doc.GetViewer()->GetBackgroundRep());

@@ -13,66 +13,42 @@
 #include <cmath>
 #include <cstring>
 
-#include "document/KEPAteloDocument.h"
+#include "document/DocumentFixture.h"
 #include "effects/KEPAnalysisArea.h"
 #include "effects/KEPAnalysisSwatch.h"
 #include "effects/KEPAteloLight.h"
 #include "effects/KEPAteloLuminosity.h"
 #include "effects/KEPLuminosityShading.h"
-#include "image/KEPAtelIma.h"
-#include "platform/KEPErrmsg.h"
 #include "platform/viewer/KEP2DIndicator.h"
-#include "platform/viewer/KEP2DViewer.h"
-#include "support/ScriptedPrompt.h"
-#include "support/TempDir.h"
 
 namespace {
 
-using Pixels = std::vector<unsigned char>;
 constexpr int kWidth = 40, kHeight = 30;
 
 // Left half pure red; right half greys from 60 to 136.
 void WriteScene(const std::string& path) {
-  KEPAtelIma image(path.c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
-  ASSERT_EQ(image.AllocatePixels(kWidth, kHeight), 0);
-  unsigned char* p = image.GetPixels();
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x, p += 4) {
-      const auto grey = static_cast<unsigned char>(60 + 4 * (x - kWidth / 2));
-      p[0] = x < kWidth / 2 ? 255 : grey;
-      p[1] = p[2] = x < kWidth / 2 ? 0 : grey;
-      p[3] = 255;
-    }
-  }
-  char error[KEP_ERRMSG_SIZE] = {0};
-  ASSERT_EQ(image.SaveImage(0, error, 0), 0) << error;
+  WritePicture(path, kWidth, kHeight, [](int x, int, unsigned char* p) {
+    const auto grey = static_cast<unsigned char>(60 + 4 * (x - kWidth / 2));
+    p[0] = x < kWidth / 2 ? 255 : grey;
+    p[1] = p[2] = x < kWidth / 2 ? 0 : grey;
+    p[3] = 255;
+  });
 }
 
-class AnalysisDialogs : public ::testing::Test {
+class AnalysisDialogs : public DocumentFixture {
  protected:
   void SetUp() override {
-    home = std::make_unique<ScopedHome>(dir.Path());
+    DocumentFixture::SetUp();
     WriteScene(dir.File("scene.png"));
     WriteScene(dir.File("twin.png"));
-    document = std::make_unique<KEPAteloDocument>(
-        "Atelo Test", 800, 600, std::vector<std::string>{dir.File("scene.png")}, 0);
-    image = document->GetPosImage(0);
+    image = Make({dir.File("scene.png")}).GetPosImage(0);
     ASSERT_NE(image, nullptr);
     original = Current();
   }
-  void TearDown() override { document.reset(); }
 
-  Pixels Current() const {
-    return Pixels(image->GetPixels(), image->GetPixels() + image->GetMemorySize());
-  }
-  const unsigned char* Pixel(const Pixels& p, int x, int y) const {
+  Bytes Current() const { return PixelsOf(image); }
+  const unsigned char* Pixel(const Bytes& p, int x, int y) const {
     return &p[(static_cast<std::size_t>(y) * kWidth + x) * 4];
-  }
-  // The view point at the centre of pixel (x, y) of the image.
-  KEPMathPoint2Df ViewPoint(int x, int y) const {
-    float ox = 0, oy = 0;
-    image->GetOrigin(ox, oy);
-    return KEPMathPoint2Df(ox + x + 0.5f, oy + y + 0.5f);
   }
   template <class T>
   T* Find(QWidget* dialog, const char* name) {
@@ -91,19 +67,15 @@ class AnalysisDialogs : public ::testing::Test {
   }
   void Click(QWidget* dialog, const char* name) { Find<QAbstractButton>(dialog, name)->click(); }
 
-  TempDir dir;
-  std::unique_ptr<ScopedHome> home;
-  std::unique_ptr<KEPAteloDocument> document;
   KEPAtelIma* image = nullptr;
-  Pixels original;
+  Bytes original;
 };
 
 TEST_F(AnalysisDialogs, ColourAnalysisPreviewsCancelsAndAppliesWithUndoOnBothEyes) {
   std::vector<std::string> twinName{dir.File("twin.png")};
-  ASSERT_EQ(document->OpenFile(twinName, 0), 0);
-  ASSERT_EQ(document->GetPosImage(0), image);
-  KEPAtelIma* twin =
-      document->GetPosImage(2) == image ? document->GetPosImage(1) : document->GetPosImage(2);
+  ASSERT_EQ(doc->OpenFile(twinName, 0), 0);
+  ASSERT_EQ(doc->GetPosImage(0), image);
+  KEPAtelIma* twin = doc->GetPosImage(2) == image ? doc->GetPosImage(1) : doc->GetPosImage(2);
   if (!twin->GetPixels()) {  // a stereo pair shows both eyes: both are in memory
     int w = 0, h = 0;
     char error[KEP_ERRMSG_SIZE] = {0};
@@ -112,8 +84,8 @@ TEST_F(AnalysisDialogs, ColourAnalysisPreviewsCancelsAndAppliesWithUndoOnBothEye
   image->SetCoupledImage(twin);
   twin->SetCoupledImage(image);
 
-  document->LightAction();
-  auto* dialog = document->findChild<KEPAteloLight*>("lightDialog");
+  doc->LightAction();
+  auto* dialog = doc->findChild<KEPAteloLight*>("lightDialog");
   ASSERT_TRUE(dialog && dialog->isVisible());
   EXPECT_EQ(dialog->windowTitle(), "Color Analysis");
   EXPECT_EQ(image->GetUndoState(), 1);
@@ -124,7 +96,7 @@ TEST_F(AnalysisDialogs, ColourAnalysisPreviewsCancelsAndAppliesWithUndoOnBothEye
 
   Slide(dialog, "controlColorSlider", 120);  // matches become green
   EXPECT_EQ(Find<KEPAnalysisSwatch>(dialog, "controlColorViewer")->GetColour(), QColor(0, 255, 0));
-  const Pixels& control = dialog->GetControlImage(true);
+  const Bytes& control = dialog->GetControlImage(true);
   EXPECT_EQ(control[1], 255);
   EXPECT_EQ(Current(), original);  // no preview yet
 
@@ -136,7 +108,7 @@ TEST_F(AnalysisDialogs, ColourAnalysisPreviewsCancelsAndAppliesWithUndoOnBothEye
   EXPECT_EQ(Current(), original);
   EXPECT_EQ(dialog->GetConfirmedSettings().control.GetHue(), 0.0f);
 
-  document->LightAction();
+  doc->LightAction();
   EXPECT_EQ(dialog->GetSettings().control.GetHue(), 0.0f);  // the cancelled one is gone
   Slide(dialog, "controlColorSlider", 240);
   Click(dialog, "okBtn");
@@ -152,8 +124,8 @@ TEST_F(AnalysisDialogs, ColourAnalysisPreviewsCancelsAndAppliesWithUndoOnBothEye
 }
 
 TEST_F(AnalysisDialogs, ColourAnalysisRefusesBadValuesAndKeepsTheStoredOnes) {
-  document->LightAction();
-  auto* dialog = document->findChild<KEPAteloLight*>("lightDialog");
+  doc->LightAction();
+  auto* dialog = doc->findChild<KEPAteloLight*>("lightDialog");
   ASSERT_NE(dialog, nullptr);
   const KEPLightSettings before = dialog->GetSettings();
   struct {
@@ -203,13 +175,13 @@ TEST_F(AnalysisDialogs, ColourAnalysisRefusesBadValuesAndKeepsTheStoredOnes) {
 }
 
 TEST_F(AnalysisDialogs, ColourAnalysisTakesTheColourClickedOnTheDocument) {
-  document->LightAction();
-  auto* dialog = document->findChild<KEPAteloLight*>("lightDialog");
+  doc->LightAction();
+  auto* dialog = doc->findChild<KEPAteloLight*>("lightDialog");
   ASSERT_NE(dialog, nullptr);
-  KEP2DIndicator* indicator = document->GetViewerIndicator();
+  KEP2DIndicator* indicator = doc->GetViewerIndicator();
   // A grey has no hue: the hue test goes off, with a warning.
-  indicator->Deliver(KEP2DIndicator::kBegin, ViewPoint(30, 4), nullptr);
-  indicator->Deliver(KEP2DIndicator::kEnd, ViewPoint(30, 4), nullptr);
+  indicator->Deliver(KEP2DIndicator::kBegin, View(30, 4), nullptr);
+  indicator->Deliver(KEP2DIndicator::kEnd, View(30, 4), nullptr);
   ASSERT_EQ(Prompt().asked.size(), 1u);
   EXPECT_EQ(Prompt().asked[0].text,
             "Warning: Hue is undefined for this color, so it will be unchecked");
@@ -219,19 +191,19 @@ TEST_F(AnalysisDialogs, ColourAnalysisTakesTheColourClickedOnTheDocument) {
   EXPECT_EQ(Find<QLineEdit>(dialog, "lightEditor")->text(), "39");  // 100 / 255
   EXPECT_EQ(Find<QLineEdit>(dialog, "saturationEditor")->text(), "0");
 
-  indicator->Deliver(KEP2DIndicator::kBegin, ViewPoint(2, 2), nullptr);
+  indicator->Deliver(KEP2DIndicator::kBegin, View(2, 2), nullptr);
   EXPECT_EQ(Prompt().asked.size(), 1u);
   EXPECT_EQ(Find<QLineEdit>(dialog, "hueEditor")->text(), "0");
   EXPECT_EQ(Find<QSlider>(dialog, "lightSlider")->value(), 50);
   EXPECT_EQ(Find<KEPAnalysisSwatch>(dialog, "hlsColorViewer")->GetColour(), QColor(255, 0, 0));
   Click(dialog, "cancelBtn");
-  indicator->Deliver(KEP2DIndicator::kBegin, ViewPoint(30, 4), nullptr);  // no longer listened to
+  indicator->Deliver(KEP2DIndicator::kBegin, View(30, 4), nullptr);  // no longer listened to
   EXPECT_EQ(Prompt().asked.size(), 1u);
 }
 
 TEST_F(AnalysisDialogs, LuminosityAnalysisMeasuresShowsTheValueAndApplies) {
-  document->LuminosityAction();
-  auto* dialog = document->findChild<KEPAteloLuminosity*>("luminosityDialog");
+  doc->LuminosityAction();
+  auto* dialog = doc->findChild<KEPAteloLuminosity*>("luminosityDialog");
   ASSERT_TRUE(dialog && dialog->isVisible());
   EXPECT_EQ(dialog->windowTitle(), "Luminosity Analysis");
   EXPECT_EQ(image->GetUndoState(), 1);
@@ -242,17 +214,17 @@ TEST_F(AnalysisDialogs, LuminosityAnalysisMeasuresShowsTheValueAndApplies) {
 
   // The value under the pointer, over the picture as it was opened.
   auto hover = [&](const KEPMathPoint2Df& at) {
-    KEP2DViewer* viewer = document->GetViewer();
+    KEP2DViewer* viewer = doc->GetViewer();
     QMouseEvent move(QEvent::MouseMove, viewer->ViewToWidget(at), viewer->mapToGlobal(QPointF()),
                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(viewer, &move);
-    return document->GetStatusText().toStdString();
+    return doc->GetStatusText().toStdString();
   };
-  EXPECT_EQ(hover(ViewPoint(5, 5)), "The luminosity value under the cursor is 30.0 %");
-  EXPECT_EQ(hover(ViewPoint(-3, 5)), "");
+  EXPECT_EQ(hover(View(5, 5)), "The luminosity value under the cursor is 30.0 %");
+  EXPECT_EQ(hover(View(-3, 5)), "");
   Click(dialog, "distributionAnalysisRadioButton");
   EXPECT_FALSE(Find<QCheckBox>(dialog, "OutlinesCheckButton")->isEnabled());
-  EXPECT_EQ(hover(ViewPoint(5, 5)), "The contrast value under the cursor is 0.0 %");
+  EXPECT_EQ(hover(View(5, 5)), "The contrast value under the cursor is 0.0 %");
   Click(dialog, "intensityAnalysisRadioButton");
 
   // The last active level cannot be switched off.
@@ -272,11 +244,11 @@ TEST_F(AnalysisDialogs, LuminosityAnalysisMeasuresShowsTheValueAndApplies) {
   Slide(dialog, "LuminosityFreqSlider", 6);
   Click(dialog, "OutlinesCheckButton");
   Click(dialog, "previewCheckButton");
-  const Pixels previewed = Current();
+  const Bytes previewed = Current();
   EXPECT_NE(previewed, original);
-  EXPECT_EQ(hover(ViewPoint(-3, 5)), "");
+  EXPECT_EQ(hover(View(-3, 5)), "");
   Click(dialog, "okBtn");
-  EXPECT_EQ(hover(ViewPoint(5, 5)), "");  // no longer listened to
+  EXPECT_EQ(hover(View(5, 5)), "");  // no longer listened to
 
   // What was applied is the analysis of the whole picture with the
   // settings confirmed.
@@ -284,7 +256,7 @@ TEST_F(AnalysisDialogs, LuminosityAnalysisMeasuresShowsTheValueAndApplies) {
   EXPECT_EQ(settings.frequency, 6);
   KEPLuminosityShading shading;
   shading.InitSortedShadingStep(&settings.levels[0], &settings.levels[1], &settings.levels[2]);
-  Pixels expected(original.size());
+  Bytes expected(original.size());
   float smallest = 0, largest = 0;
   KEPLuminosityAnalysis::AnalyseImage(original.data(), expected.data(), kWidth, kHeight,
                                       KEPAnalysisArea(kWidth, kHeight), settings, shading, smallest,
@@ -294,16 +266,16 @@ TEST_F(AnalysisDialogs, LuminosityAnalysisMeasuresShowsTheValueAndApplies) {
 }
 
 TEST_F(AnalysisDialogs, AnImageClosedUnderAnOpenWindowIsLetGo) {
-  document->LuminosityAction();
-  auto* dialog = document->findChild<KEPAteloLuminosity*>("luminosityDialog");
+  doc->LuminosityAction();
+  auto* dialog = doc->findChild<KEPAteloLuminosity*>("luminosityDialog");
   ASSERT_NE(dialog, nullptr);
   Click(dialog, "previewCheckButton");
   Prompt().QueueAnswer(2);  // do not save the changed picture
-  document->CloseAction();
-  ASSERT_EQ(document->GetNbrImage(), 0);
+  doc->CloseAction();
+  ASSERT_EQ(doc->GetNbrImage(), 0);
   EXPECT_FALSE(dialog->isVisible());
   errmsg[0] = 0;
-  document->LuminosityAction();  // nothing to analyse
+  doc->LuminosityAction();  // nothing to analyse
   EXPECT_STREQ(errmsg, "No image to analyse !\nSelect an image.");
   EXPECT_FALSE(dialog->isVisible());
 }

@@ -7,7 +7,7 @@
 #include <QRadioButton>
 #include <random>
 
-#include "document/KEPAteloDocument.h"
+#include "document/DocumentFixture.h"
 #include "document/KEPAteloMessage.h"
 #include "effects/KEPAteloCompose.h"
 #include "effects/KEPAteloLisse.h"
@@ -16,51 +16,25 @@
 #include "effects/KEPComponentArrays.h"
 #include "effects/KEPSmoothing.h"
 #include "effects/KEPSmoothingRun.h"
-#include "image/KEPAtelIma.h"
-#include "platform/KEPErrmsg.h"
 #include "platform/viewer/KEP2DIndicator.h"
 #include "series/KEPAteloSeries.h"
 #include "support/PumpUntil.h"
-#include "support/ScriptedPrompt.h"
-#include "support/TempDir.h"
 
 namespace {
 
 // A file of noise, or of one colour when `colour` is given.
 void WriteImage(const std::string& path, int width, int height, int colour = -1, int seed = 0) {
-  KEPAtelIma image(path.c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
-  ASSERT_EQ(image.AllocatePixels(width, height), 0);
   std::mt19937 random(width * 31 + height + seed);
-  unsigned char* p = image.GetPixels();
-  for (std::size_t i = 0; i < image.GetMemorySize(); ++i)
-    p[i] = i % 4 == 3 ? 255
-                      : static_cast<unsigned char>(colour >= 0 ? colour * (i % 4 + 1) : random());
-  char error[KEP_ERRMSG_SIZE] = {0};
-  ASSERT_EQ(image.SaveImage(0, error, 0), 0) << error;
+  WritePicture(path, width, height, [&](int, int, unsigned char* p) {
+    for (int c = 0; c < 3; ++c)
+      p[c] = static_cast<unsigned char>(colour >= 0 ? colour * (c + 1) : random());
+    p[3] = 255;
+  });
 }
 
-std::vector<unsigned char> Pixels(KEPAtelIma* image) {
-  return std::vector<unsigned char>(image->GetPixels(),
-                                    image->GetPixels() + image->GetMemorySize());
-}
-
-class EffectsWindows : public ::testing::Test {
+class EffectsWindows : public DocumentFixture {
  protected:
-  void SetUp() override {
-    home = std::make_unique<ScopedHome>(dir.Path());
-    errmsg[0] = 0;
-  }
-  void TearDown() override { document.reset(); }
-
-  KEPAteloDocument& Make(std::vector<std::string> files) {
-    document = std::make_unique<KEPAteloDocument>("Atelo Test", 800, 600, files, 0);
-    return *document;
-  }
-  std::vector<std::string> Asked() const {
-    std::vector<std::string> texts;
-    for (const auto& question : Prompt().asked) texts.push_back(question.text);
-    return texts;
-  }
+  std::vector<std::string> Asked() const { return Prompt().AskedTexts(); }
   // The image smoothed by the kernels alone, for comparison.
   std::vector<unsigned char> Smoothed(std::vector<unsigned char> pixels, int w, int h, int steps) {
     KEPSmoothingRun run({0.05f, {0, 1, 0}, false}, KEPComponentArrays::kHLS, {}, steps);
@@ -70,10 +44,6 @@ class EffectsWindows : public ::testing::Test {
     run.WriteBack();
     return pixels;
   }
-
-  TempDir dir;
-  std::unique_ptr<ScopedHome> home;
-  std::unique_ptr<KEPAteloDocument> document;
 };
 
 TEST_F(EffectsWindows, SmoothingPreviewStepsAndResets) {

@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
@@ -15,36 +14,26 @@
 #include <QTimer>
 #include <cmath>
 
-#include "document/KEPAteloDocument.h"
+#include "document/DocumentFixture.h"
 #include "effects/KEPAteloGlow.h"
 #include "effects/KEPAteloProgress.h"
 #include "effects/KEPGlowPixelView.h"
-#include "image/KEPAtelIma.h"
-#include "platform/KEPErrmsg.h"
 #include "platform/viewer/KEP2DIndicator.h"
 #include "support/PumpUntil.h"
-#include "support/ScriptedPrompt.h"
-#include "support/TempDir.h"
 
 namespace {
 
 constexpr unsigned char kLight[3] = {250, 240, 200};
 
 // A dark w x h picture with a 3 x 3 light centred on (lx, ly).
-void WritePicture(const std::string& path, int w, int h, int lx, int ly) {
-  KEPAtelIma image(path.c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
-  ASSERT_EQ(image.AllocatePixels(w, h), 0);
-  unsigned char* p = image.GetPixels();
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x, p += 4) {
-      const bool light = std::abs(x - lx) <= 1 && std::abs(y - ly) <= 1;
-      p[0] = light ? kLight[0] : static_cast<unsigned char>(x % 40);
-      p[1] = light ? kLight[1] : static_cast<unsigned char>(y % 30);
-      p[2] = light ? kLight[2] : 20;
-      p[3] = 255;
-    }
-  char error[KEP_ERRMSG_SIZE] = {0};
-  ASSERT_EQ(image.SaveImage(0, error, 0), 0) << error;
+void WriteLit(const std::string& path, int w, int h, int lx, int ly) {
+  WritePicture(path, w, h, [=](int x, int y, unsigned char* p) {
+    const bool light = std::abs(x - lx) <= 1 && std::abs(y - ly) <= 1;
+    p[0] = light ? kLight[0] : static_cast<unsigned char>(x % 40);
+    p[1] = light ? kLight[1] : static_cast<unsigned char>(y % 30);
+    p[2] = light ? kLight[2] : 20;
+    p[3] = 255;
+  });
 }
 
 // A document whose selection is a rectangle, for the area tests.
@@ -60,25 +49,18 @@ class MaskedDocument : public KEPAteloDocument {
   int maskX = 0, maskY = 0, maskW = 0, maskH = 0;
 };
 
-class GlowDialog : public ::testing::Test {
+class GlowDialog : public DocumentFixture {
  protected:
-  void SetUp() override {
-    home = std::make_unique<ScopedHome>(dir.Path());
-    errmsg[0] = 0;
-  }
-  void TearDown() override { document.reset(); }
-
   KEPAteloGlow& Open(int w, int h, int lx, int ly) {
-    WritePicture(dir.File("shot.png"), w, h, lx, ly);
-    document = std::make_unique<MaskedDocument>("Glow Test", 800, 600,
-                                                std::vector<std::string>{dir.File("shot.png")}, 0);
-    image = document->GetPosImage(0);
-    original.assign(image->GetPixels(), image->GetPixels() + 4 * w * h);
+    WriteLit(dir.File("shot.png"), w, h, lx, ly);
+    masked = &Make<MaskedDocument>({dir.File("shot.png")});
+    image = Image();
+    original = Pixels();
     return Show();
   }
   KEPAteloGlow& Show() {
-    document->GlowAction();
-    auto* glow = document->findChild<KEPAteloGlow*>("glowDialog");
+    doc->GlowAction();
+    auto* glow = doc->findChild<KEPAteloGlow*>("glowDialog");
     EXPECT_TRUE(glow && glow->isVisible());
     return *glow;
   }
@@ -90,11 +72,8 @@ class GlowDialog : public ::testing::Test {
   }
   // A press and release on image pixel (x, y) in the document's viewer.
   void PickInViewer(int x, int y) {
-    float ox = 0, oy = 0;
-    image->GetOrigin(ox, oy);
-    const KEPMathPoint2Df at(ox + x + 0.5f, oy + y + 0.5f);
-    document->GetViewerIndicator()->Deliver(KEP2DIndicator::kBegin, at, nullptr);
-    document->GetViewerIndicator()->Deliver(KEP2DIndicator::kEnd, at, nullptr);
+    doc->GetViewerIndicator()->Deliver(KEP2DIndicator::kBegin, View(x, y), nullptr);
+    doc->GetViewerIndicator()->Deliver(KEP2DIndicator::kEnd, View(x, y), nullptr);
   }
   void Click(QWidget* widget, double x, double y) {
     for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
@@ -104,37 +83,16 @@ class GlowDialog : public ::testing::Test {
       QApplication::sendEvent(widget, &event);
     }
   }
-  std::vector<unsigned char> Pixels() const {
-    return {image->GetPixels(), image->GetPixels() + original.size()};
-  }
+  Bytes Pixels() const { return PixelsOf(image); }
 
-  TempDir dir;
-  std::unique_ptr<ScopedHome> home;
-  std::unique_ptr<MaskedDocument> document;
+  MaskedDocument* masked = nullptr;
   KEPAtelIma* image = nullptr;
-  std::vector<unsigned char> original;
+  Bytes original;
 };
 
-TEST_F(GlowDialog, OpensWithItsControlsOverAReducedArea) {
+TEST_F(GlowDialog, ShowsItsParametersOverAReducedOrMagnifiedArea) {
   KEPAteloGlow& glow = Open(400, 100, 300, 50);
   EXPECT_EQ(glow.windowTitle(), "Glow Effect");
-  for (const char* name : {"hcSlider", "lsIntensSlider", "haloSizeSlider", "flarePropSlider",
-                           "flareDiffSlider", "radLinesSlider", "starEffectSlider"})
-    Control<QSlider>(glow, name);
-  for (const char* name : {"lsIntensSpinner", "haloSizeSpinner", "flarePropSpinner",
-                           "flareDiffSpinner", "radLinesSpinner", "starEffectSpinner"})
-    Control<QSpinBox>(glow, name);
-  for (const char* name : {"ResultPreviewRadBtnRT", "lsWhiteSatChkBtn", "haloVisuRadBtnRT"})
-    Control<QCheckBox>(glow, name);
-  for (const char* name : {"ResultPreviewDoPBtn", "ResultPreviewInterruptBtn", "haloVisuGetVBtn",
-                           "DrawRLValuesBtn", "glowOkBtn", "glowCancelBtn"})
-    Control<QPushButton>(glow, name);
-  for (const char* name :
-       {"scFrame", "rpFrame", "lsFrame", "hvFrame", "hpFrame", "flareFrame", "rdFrame"})
-    Control<QGroupBox>(glow, name);
-  for (const char* name : {"hcViewer", "scControlViewer", "rpControlViewer", "CalcViewer1",
-                           "hueSatViewer", "lsColorViewer", "hvViewer"})
-    Control<KEPGlowPixelView>(glow, name);
   // Shown from the parameters, by the inverse mappings.
   EXPECT_EQ(Control<QSlider>(glow, "lsIntensSlider")->value(), 426);
   EXPECT_EQ(Control<QSlider>(glow, "flareDiffSlider")->value(), 100);
@@ -149,16 +107,13 @@ TEST_F(GlowDialog, OpensWithItsControlsOverAReducedArea) {
   EXPECT_EQ(ratio, 0.5f);
   EXPECT_EQ(glow.GetPreviewSizes().N, 25);
   EXPECT_FALSE(Control<KEPGlowPixelView>(glow, "hvViewer")->GetImage().isNull());
-}
 
-TEST_F(GlowDialog, ASmallAreaIsMagnifiedWithTheFullKernel) {
-  KEPAteloGlow& glow = Open(100, 100, 50, 50);
-  int zw = 0, zh = 0;
-  float ratio = 0;
-  glow.GetZoomedSize(zw, zh, ratio);
+  // A small area is magnified, with the full kernel.
+  KEPAteloGlow& small = Open(100, 100, 50, 50);
+  small.GetZoomedSize(zw, zh, ratio);
   EXPECT_EQ(zw, 200);
   EXPECT_EQ(ratio, 2.0f);
-  EXPECT_EQ(glow.GetPreviewSizes().N, glow.GetSizes().N);
+  EXPECT_EQ(small.GetPreviewSizes().N, small.GetSizes().N);
 }
 
 TEST_F(GlowDialog, PicksTheLightInTheViewerWhileShown) {
@@ -250,8 +205,8 @@ TEST_F(GlowDialog, ARefreshDuringAPreviewRestartsIt) {
 
 TEST_F(GlowDialog, AppliesToTheSelectedAreaAndUndoes) {
   KEPAteloGlow& glow = Open(400, 100, 300, 50);
-  document->mask.assign(200 * 100, 0);
-  document->maskX = 200, document->maskW = 200, document->maskH = 100;
+  masked->mask.assign(200 * 100, 0);
+  masked->maskX = 200, masked->maskW = 200, masked->maskH = 100;
   PickInViewer(300, 50);
   Control<QSlider>(glow, "lsIntensSlider")->setValue(700);
   Control<QPushButton>(glow, "glowOkBtn")->click();
@@ -271,7 +226,7 @@ TEST_F(GlowDialog, AppliesToTheSelectedAreaAndUndoes) {
     }
   }
   EXPECT_GT(changed, 1000);
-  EXPECT_TRUE(document->findChild<QAction*>("undoItem")->isEnabled());
+  EXPECT_TRUE(doc->findChild<QAction*>("undoItem")->isEnabled());
   EXPECT_EQ(image->SwapUndo(), 2);
   EXPECT_EQ(Pixels(), original);
 }
@@ -296,7 +251,7 @@ TEST_F(GlowDialog, BadInputChangesNothing) {
   EXPECT_EQ(Pixels(), original);
   EXPECT_TRUE(Prompt().asked.empty());
   // No image at all.
-  document = std::make_unique<MaskedDocument>("Glow Test", 800, 600, std::vector<std::string>{}, 0);
+  Make();
   KEPAteloGlow& empty = Show();
   Control<QPushButton>(empty, "glowOkBtn")->click();
   ASSERT_EQ(Prompt().asked.size(), 1u);

@@ -10,6 +10,7 @@
 #include <random>
 #include <vector>
 
+#include "effects/GlowSetup.h"
 #include "effects/KEPGlowColour.h"
 #include "effects/KEPGlowKernels.h"
 #include "effects/KEPGlowParallel.h"
@@ -37,35 +38,15 @@ double Compress(double t) {
   return std::min((std::sqrt(t * 0.999 + 0.001) - std::sqrt(0.001)) / (1 - std::sqrt(0.001)), 1.0);
 }
 
-// A glow set up for kernel width N, with its kernels.
-struct Glow {
+// A glow of the given halo size and light colour, with its kernels.
+struct Glow : GlowSetup {
   explicit Glow(int size, float hue = 30.0f, float saturation = 0.6f) {
     light.hue = hue;
     light.saturation = saturation;
     halo.size = size;
     halo.flareProportion = 80.0f;
-    sizes = GlowSizesForWidth(GlowKernelWidth(size));
-    const int N = sizes.N;
-    std::srand(1);
-    DrawNewRadLineValues(lines);
-    map1.resize(N * N);
-    map2.resize(N * N);
-    bloomProfile.resize(3 * sizes.M);
-    flareProfile.resize(3 * sizes.M);
-    bloom.resize(3 * N * N);
-    flare.resize(3 * N * N);
-    CreateRadLines(map1.data(), map2.data(), N, lines, halo.symmetry);
-    ScaleFlareLineMap(map2.data(), N * N);
-    CalculateBloomFilterData(bloomProfile.data(), sizes.M, sizes.s, light);
-    CalculateFlareFilterData(flareProfile.data(), sizes.M, sizes.s, light, halo.flareDiffusion);
-    CalculateGlowKernels(map1.data(), map2.data(), N, bloomProfile.data(), flareProfile.data(),
-                         GlowLineFactor(halo.radialLines, N), bloom.data(), flare.data());
+    Build();
   }
-  KEPGlowLightSource light;
-  KEPGlowHalo halo;
-  KEPGlowSizes sizes;
-  KEPGlowLineValues lines;
-  std::vector<float> map1, map2, bloomProfile, flareProfile, bloom, flare;
 };
 
 const int kLight[3] = {250, 240, 200};

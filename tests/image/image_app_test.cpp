@@ -5,22 +5,14 @@
 #include <filesystem>
 #include <fstream>
 
-#include "image/KEPAtelIma.h"
-#include "platform/KEPErrmsg.h"
 #include "support/AteloProcess.h"
+#include "support/Picture.h"
 #include "support/TempDir.h"
 
 namespace {
 
 std::string Corpus(const std::string& name) {
   return std::string(std::getenv("ATELO_TEST_SOURCE_DIR")) + "/tests/image/corpus/" + name;
-}
-
-void SavePicture(const std::string& path) {
-  KEPAtelIma image(path.c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
-  ASSERT_EQ(image.AllocatePixels(8, 6), 0);
-  char error[KEP_ERRMSG_SIZE] = {0};
-  ASSERT_EQ(image.SaveImage(0, error, 0), 0) << error;
 }
 
 // Position of the first line of `text` holding all of `parts`, npos if none.
@@ -42,8 +34,8 @@ std::size_t LineWith(const std::string& text, std::initializer_list<std::string>
 
 TEST(ImageFilesInTheWorkbench, AFileThatCrashesItsReaderIsAnErrorAndTheOthersStay) {
   TempDir dir;
-  SavePicture(dir.File("one.png"));
-  SavePicture(dir.File("two.tif"));
+  WritePicture(dir.File("one.png"), 8, 6);
+  WritePicture(dir.File("two.tif"), 8, 6);
   std::filesystem::copy_file(Corpus("crashers/overrun-1x1.pic"), dir.File("bad.pic"));
   AteloProcess atelo(dir.Path());
   atelo.Environment().insert("ATELO_TRACE", "4");
@@ -75,7 +67,7 @@ TEST(ImageFilesInTheWorkbench, AFileThatCrashesItsReaderIsAnErrorAndTheOthersSta
 
 TEST(ImageFilesInTheWorkbench, OnlyAFileStartsTheImageService) {
   TempDir dir;
-  SavePicture(dir.File("one.png"));
+  WritePicture(dir.File("one.png"), 8, 6);
   // A service that notes each start before becoming the real one.
   const std::string wrapper = dir.File("imaged.sh");
   {

@@ -19,6 +19,7 @@
 #include "image/KEPImageMemory.h"
 #include "image/KEPImageService.h"
 #include "platform/KEPErrmsg.h"
+#include "support/Picture.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -40,13 +41,10 @@ Outcome Load(const std::string& path) {
 }
 
 std::string Good(const TempDir& dir, const std::string& name, int width = 6, int height = 4) {
-  KEPAtelIma image(dir.File(name).c_str(), KEPAtelIma::STATE_IN_MEMORY, 0);
-  EXPECT_EQ(image.AllocatePixels(width, height), 0);
-  for (std::size_t i = 0; i < image.GetMemorySize(); ++i)
-    image.GetPixels()[i] = static_cast<unsigned char>(i * 37);
-  char errtext[KEP_ERRMSG_SIZE] = {0};
-  EXPECT_EQ(image.SaveImage(0, errtext, 0), 0) << errtext;
-  return image.GetName();
+  WritePicture(dir.File(name), width, height, [width](int x, int y, unsigned char* p) {
+    for (int c = 0; c < 4; ++c) p[c] = static_cast<unsigned char>(((y * width + x) * 4 + c) * 37);
+  });
+  return dir.File(name);
 }
 
 void ExpectReadable(const std::string& path) {
@@ -110,13 +108,10 @@ TEST(ImageService, FilesThatBreakTheLibrariesOnlyCostThemselves) {
   ASSERT_GE(files.size(), 5u);
   for (const fs::path& file : files) {
     SCOPED_TRACE(file.filename().string());
-    const auto start = std::chrono::steady_clock::now();
     Outcome bad = Load(file.string());
     EXPECT_NE(bad.status, 0);
     EXPECT_NE(bad.error.find("'" + file.string() + "'"), std::string::npos) << bad.error;
     EXPECT_EQ(bad.image->GetPixels(), nullptr);
-    // Below the time-out: a file that fails, fails quickly.
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(25));
     ExpectReadable(good);
   }
   // No process of the service, crashed or not, took 1 GiB. The service is ended and reaped

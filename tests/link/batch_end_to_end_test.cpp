@@ -1,6 +1,7 @@
 // The workbench program in batch mode fed by the demo renderer: neither a
 // renderer that dies half-way through a frame nor a flood of garbage stops
-// it, and the frames after them are saved exactly as sent. (The app tests
+// it, the dead renderer is heard again when it comes back under its name,
+// and the frames after them are saved exactly as sent. (The app tests
 // check the same saving from an image file, without the garbage.)
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -59,9 +60,9 @@ TEST(BatchRun, SurvivesARendererKilledHalfWayAndGarbageThenSavesEveryFrameExactl
                            static_cast<int>(parts.size()), 20000),
               0);
   }
-  start(
-      renderer, "atelo-render",
-      {"--size", "40x30", "--first", "5", "--frames", "2", "--patch", "16x8", "--order", "random"});
+  start(renderer, "atelo-render",
+        {"--name", "R_DOOMED", "--size", "40x30", "--first", "5", "--frames", "2", "--patch",
+         "16x8", "--order", "random"});
   ASSERT_TRUE(renderer.waitForFinished(60000));
   EXPECT_EQ(renderer.exitCode(), 0);
   ASSERT_TRUE(workbench.waitForFinished(20000)) << "END_DISP ends a batch run";

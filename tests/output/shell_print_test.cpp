@@ -3,15 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <QAction>
 #include <QTreeWidget>
 
-#include "document/KEPAteloDocument.h"
-#include "image/KEPAtelIma.h"
+#include "document/DocumentFixture.h"
 #include "output/KEPAteloPrinter.h"
-#include "platform/KEPErrmsg.h"
-#include "support/ScriptedPrompt.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -31,20 +26,17 @@ TEST(PrintCommands, LinesGiveKeywordsAndCommands) {
   EXPECT_STREQ(Printer::ResultMessage(-16), "Unable to print   ");
 }
 
-class ShellPrint : public ::testing::Test {
+class ShellPrint : public DocumentFixture {
  protected:
   void SetUp() override {
-    home = std::make_unique<ScopedHome>(dir.Path());
+    DocumentFixture::SetUp();
     WriteWholeFile(dir.File(".virda_atelo.env"), "DEF_PRTTIMEOUT=1\n");
-    KEPAtelIma image(dir.File("shot.tif").c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
-    ASSERT_EQ(image.AllocatePixels(8, 8), 0);
-    char error[KEP_ERRMSG_SIZE] = {0};
-    ASSERT_EQ(image.SaveImage(0, error, 0), 0) << error;
+    WritePicture(dir.File("shot.tif"), 8, 8);
     WriteWholeFile(dir.File("print.sh"),
                    "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '" + dir.File("args") +
                        "'\ncase \"$1\" in hang) sleep 30;; fail) exit 2;; esac\n");
     chmod(dir.File("print.sh").c_str(), 0755);
-    doc.reset(new KEPAteloDocument("Atelo", 400, 300, {dir.File("shot.tif")}, 0));
+    Make({dir.File("shot.tif")}, 0, 400, 300);
   }
 
   // Opens the dialog on the command file, picks a line (-1: none), presses
@@ -54,17 +46,13 @@ class ShellPrint : public ::testing::Test {
     Prompt().Clear();
     doc->FindAction("shellPrintItem")->trigger();
     Printer* dialog = doc->GetShellPrintDialog();
-    if (!dialog) return Prompt().asked.empty() ? "" : Prompt().asked.back().text;
+    if (!dialog) return LastQuestion();
     auto* list = dialog->findChild<QTreeWidget*>("list");
     list->clearSelection();
     if (row >= 0) list->setCurrentItem(list->topLevelItem(row));
     dialog->PrintAction();
-    return Prompt().asked.empty() ? "" : Prompt().asked.back().text;
+    return LastQuestion();
   }
-
-  TempDir dir;
-  std::unique_ptr<ScopedHome> home;
-  std::unique_ptr<KEPAteloDocument> doc;
 };
 
 TEST_F(ShellPrint, RunsTheChosenCommandWithTheImageNameLastAndTellsTheOutcome) {

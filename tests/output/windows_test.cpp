@@ -2,47 +2,36 @@
 // windows.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <cstdlib>
 #include <filesystem>
 
-#include "document/KEPAteloDocument.h"
-#include "image/KEPAtelIma.h"
+#include "document/DocumentFixture.h"
 #include "image/KEPImageFile.h"
 #include "output/KEPAteloFormats.h"
 #include "output/KEPAteloHelp.h"
 #include "output/KEPAteloInfo.h"
 #include "output/KEPPrintPixelImage.h"
-#include "platform/KEPErrmsg.h"
-#include "support/ScriptedPrompt.h"
-#include "support/TempDir.h"
 
 namespace {
 
-class OutputWindows : public ::testing::Test {
+class OutputWindows : public DocumentFixture {
  protected:
-  void SetUp() override { home = std::make_unique<ScopedHome>(dir.Path()); }
-  void TearDown() override { unsetenv("KEPFRAME"); }
+  void TearDown() override {
+    DocumentFixture::TearDown();
+    unsetenv("KEPFRAME");
+  }
 
   // A 6 x 4 image whose bottom row is red and the rest blue, saved.
   std::string Image(const char* name) {
-    KEPAtelIma image(dir.File(name).c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
-    EXPECT_EQ(image.AllocatePixels(6, 4), 0);
-    unsigned char* p = image.GetPixels();
-    for (int i = 0; i < 24; ++i, p += 4) p[i < 6 ? 0 : 2] = p[3] = 255;
-    char error[KEP_ERRMSG_SIZE] = {0};
-    EXPECT_EQ(image.SaveImage(0, error, 0), 0) << error;
+    WritePicture(dir.File(name), 6, 4,
+                 [](int, int y, unsigned char* p) { p[y ? 2 : 0] = p[3] = 255; });
     return dir.File(name);
   }
   KEPAteloDocument& Make(std::vector<std::string> files) {
-    return *(doc = std::make_unique<KEPAteloDocument>("Atelo", 400, 300, files, 0));
+    return DocumentFixture::Make(files, 0, 400, 300);
   }
-
-  TempDir dir;
-  std::unique_ptr<ScopedHome> home;
-  std::unique_ptr<KEPAteloDocument> doc;
 };
 
 TEST_F(OutputWindows, PrintingToAPdfFileGivesAPageWithThePicture) {

@@ -10,6 +10,7 @@
 #include "platform/KEPErrmsg.h"
 #include "series/KEPAteloSeries.h"
 #include "series/KEPAteloSeriesHost.h"
+#include "support/Picture.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TempDir.h"
 
@@ -100,20 +101,13 @@ class SeriesTest : public ::testing::Test {
     for (int p = 1; p <= series->GetNbrImage(); ++p) labels.push_back(series->GetLabel(p));
     return labels;
   }
-  Names Asked() const {
-    Names texts;
-    for (const auto& q : Prompt().asked) texts.push_back(q.text);
-    return texts;
-  }
+  Names Asked() const { return Prompt().AskedTexts(); }
   std::vector<int> Selected() const { return series->GetSelectedPositions(); }
   void Select(std::vector<int> positions) { series->SetSelectedPositions(positions); }
   // Writes a small tif and returns its name.
   std::string WriteTif(const std::string& name) {
-    std::string path = dir.File(name);
-    KEPAtelIma image(path.c_str(), KEPAtelIma::STATE_IN_MEMORY, 0u);
-    image.AllocatePixels(4, 3);
-    EXPECT_EQ(image.SaveImage(0, errmsg, 0), 0) << errmsg;
-    return path;
+    WritePicture(dir.File(name), 4, 3);
+    return dir.File(name);
   }
 
   TempDir dir;

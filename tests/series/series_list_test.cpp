@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QListWidget>
-#include <QMenu>
 #include <QPushButton>
 #include <cstdio>
 
@@ -249,36 +248,20 @@ TEST_F(SeriesTest, StereoPairsPartnerSelectionAndPlayback) {
   EXPECT_EQ(Selected(), (std::vector<int>{4}));
 }
 
-TEST_F(SeriesTest, WindowControlsAndTheirStates) {
-  EXPECT_EQ(series->objectName(), "seriesDialog");
-  EXPECT_EQ(series->windowTitle(), "Series");
-  EXPECT_EQ(series->findChild<QListWidget*>("list")->selectionMode(),
-            QAbstractItemView::ExtendedSelection);
-  const char* buttons[][3] = {
-      {"openBtn", "Open", "Open Image Files"},        {"saveBtn", "Save", "Save Selected Names As"},
-      {"cutBtn", "Cut", "Cut Selected Names"},        {"copyBtn", "Copy", "Copy Selected Names"},
-      {"pasteBtn", "Paste", "Paste Selection"},       {"upBtn", "Up", "Move Selected Names Up"},
-      {"downBtn", "Down", "Move Selected Names Down"}};
+TEST_F(SeriesTest, WindowControlsFollowTheListAndTheClipboard) {
+  const char* buttons[] = {"openBtn",  "saveBtn", "cutBtn", "copyBtn",
+                           "pasteBtn", "upBtn",   "downBtn"};
   auto states = [&] {
     std::string s;
-    for (const auto& b : buttons) {
-      s += series->findChild<QPushButton*>(b[0])->isEnabled() ? '1' : '0';
-    }
+    for (const char* name : buttons)
+      s += series->findChild<QPushButton*>(name)->isEnabled() ? '1' : '0';
     return s;
   };
-  for (const auto& b : buttons) {
-    auto* button = series->findChild<QPushButton*>(b[0]);
-    ASSERT_NE(button, nullptr) << b[0];
-    EXPECT_EQ(button->text().toStdString() + "|" + button->toolTip().toStdString(),
-              std::string(b[1]) + "|" + b[2]);
-  }
-  EXPECT_EQ(series->findChild<QMenu*>("listMenu")->title(), "Series");
   auto* pasteItem = series->findChild<QAction*>("pasteSeriesItem");
-  ASSERT_NE(pasteItem, nullptr);
   auto* copyItem = series->findChild<QAction*>("copySeriesItem");
-  ASSERT_NE(copyItem, nullptr);
-  ASSERT_NE(series->findChild<QAction*>("cutSeriesItem"), nullptr);
-
+  ASSERT_TRUE(pasteItem && copyItem);
+  EXPECT_EQ(series->findChild<QListWidget*>("list")->selectionMode(),
+            QAbstractItemView::ExtendedSelection);
   EXPECT_EQ(states(), "1000000");  // open save cut copy paste up down
   Add("/t/a.tif");
   EXPECT_EQ(states(), "1111000");

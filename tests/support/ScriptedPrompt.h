@@ -23,6 +23,12 @@ class ScriptedPrompt : public KEPPromptHandler {
   void QueueFiles(KEPFileBoxAnswer answer) { fileAnswers.push_back(std::move(answer)); }
   void QueuePrintToFile(std::string pdf) { printAnswers.push_back(std::move(pdf)); }
   void Clear();
+  // The texts of the questions asked, in order.
+  std::vector<std::string> AskedTexts() const {
+    std::vector<std::string> texts;
+    for (const KEPQuestion& question : asked) texts.push_back(question.text);
+    return texts;
+  }
 
   std::deque<int> answers;
   std::deque<KEPFileBoxAnswer> fileAnswers;

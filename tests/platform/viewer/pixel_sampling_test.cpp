@@ -64,17 +64,7 @@ TEST(SampleAxis, ZoomOutSpreadsSamplesOverTheFootprint) {
   EXPECT_EQ(axis.index, (std::vector<int>{1, 3, 5, 7}));
 }
 
-TEST(Resample, OpaqueIgnoresAlphaAndSwapsToScreenWords) {
-  // Two rows of one pixel, bottom row first.
-  const unsigned char pixels[] = {10, 20, 30, 0, 200, 100, 50, 128};
-  KEPSampleAxis cols = KEPBuildSampleAxis(0.0, 1.0, 1, 1, 1);
-  KEPSampleAxis rows = KEPBuildSampleAxis(2.0, -1.0, 2, 1, 2);
-  std::uint32_t target[2] = {0, 0};
-  KEPResamplePixels(pixels, 1, cols, rows, KEPPixelBlend::kOpaque, target, 1);
-  EXPECT_EQ(target[0], 0xFFC86432u);  // top row: the buffer's second row
-  EXPECT_EQ(target[1], 0xFF0A141Eu);
-}
-
+// Opaque drawing, its rows and the anaglyph are the viewer's display tests.
 TEST(Resample, AlphaPremultipliesAndClearsTransparentPixels) {
   const unsigned char pixels[] = {200, 100, 50, 128, 255, 255, 255, 0};
   KEPSampleAxis cols = KEPBuildSampleAxis(0.0, 1.0, 2, 1, 2);
@@ -93,16 +83,6 @@ TEST(Resample, ZoomOutAveragesTheSamples) {
   std::uint32_t target = 0;
   KEPResamplePixels(pixels, 2, cols, rows, KEPPixelBlend::kOpaque, &target, 1);
   EXPECT_EQ(target, 0xFF404040u);  // each channel (255 + 2) / 4
-}
-
-TEST(Resample, AnaglyphTakesRedFromLeftAndGreenBlueFromRight) {
-  const unsigned char left[] = {11, 22, 33, 0};
-  const unsigned char right[] = {44, 55, 66, 0};
-  KEPSampleAxis cols = KEPBuildSampleAxis(0.0, 1.0, 1, 1, 1);
-  KEPSampleAxis rows = KEPBuildSampleAxis(1.0, -1.0, 1, 1, 1);
-  std::uint32_t target = 0;
-  KEPResampleAnaglyph(left, right, 1, cols, rows, &target, 1);
-  EXPECT_EQ(target, 0xFF0B3742u);
 }
 
 TEST(HalvePixels, AveragesBlocksAndRepeatsTheLastRowAndColumnOfOddSizes) {
