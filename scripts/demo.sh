@@ -8,7 +8,9 @@
 #   ATELO_DEMO_SIZE    frame size (default 480x360)
 #
 # The frames arrive as the images of a series and are saved by the user's
-# auto-save rules (without defaults: /tmp/Untitled.0001.tif and on).
+# auto-save rules. Without defaults only a frame that took 30 s or more is
+# saved; with " Always" chosen in the Defaults window every frame goes to
+# /tmp/Untitled.0001.tif and on.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
