@@ -196,6 +196,13 @@ class KEPAteloDocument : public QMainWindow,
   // (KEPAteloDocumentEdit.cpp, KEPAteloDocumentClipboard.cpp,
   // KEPAteloDocumentSelection.cpp, KEPAteloDocumentGeometry.cpp)
   void SaveImageForUndo(KEPAtelIma* image, int eraseStyle) override;
+  // A change that builds whole new buffers: they become the pixels of
+  // `image` (of `size`) and, when given, of its stereo companion (of
+  // `partnerSize`, or `size`), and the buffers they replace the undo
+  // copies, so that nothing is copied.
+  void ReplacePixelsForUndo(KEPAtelIma* image, std::vector<unsigned char>&& pixels,
+                            const int size[2], std::vector<unsigned char>* partnerPixels = nullptr,
+                            const int* partnerSize = nullptr);
   void UndoAction();
   void RedoAction();
   // The edit commands' states from the image's (called by EnableAll), and
@@ -477,6 +484,9 @@ class KEPAteloDocument : public QMainWindow,
   bool IsPictureShown() const;
 
   // --- edit helpers -----------------------------------------------------------------
+  // What follows an undo copy: Save and Undo offered, Redo not, the eraser
+  // as the copy allows.
+  void UndoCopyTaken(KEPAtelIma* image, int eraseStyle);
   // Shows the clipboard as the floating object, in cell 1..16 of the image
   // or (cell 0) in the middle of the view.
   void PlaceClipboard(int cell);

@@ -17,15 +17,32 @@
 void KEPAteloDocument::SaveImageForUndo(KEPAtelIma* image, int eraseStyle) {
   KEP_TRACE(6, "(KEPAteloDocument::SaveImageForUndo) %d", eraseStyle);
   if (!image) return;
+  image->SaveForUndo(eraseStyle);
+  if (KEPAtelIma* partner = image->GetCoupledImage()) partner->SaveForUndo(eraseStyle);
+  UndoCopyTaken(image, eraseStyle);
+}
+
+void KEPAteloDocument::ReplacePixelsForUndo(KEPAtelIma* image, std::vector<unsigned char>&& pixels,
+                                            const int size[2],
+                                            std::vector<unsigned char>* partnerPixels,
+                                            const int* partnerSize) {
+  KEPAtelIma* partner = image->GetCoupledImage();
+  // The callers build the buffers for these sizes; a mismatch leaves both
+  // records as they were.
+  if (!image->ReplacePixelsForUndo(std::move(pixels), size)) return;
+  if (partner && partnerPixels)
+    partner->ReplacePixelsForUndo(std::move(*partnerPixels), partnerSize ? partnerSize : size);
+  else if (partner)
+    partner->SaveForUndo(0);
+  UndoCopyTaken(image, 0);
+}
+
+void KEPAteloDocument::UndoCopyTaken(KEPAtelIma* image, int eraseStyle) {
   _edit.undoTaken = true;
   // The change about to be made leaves the file behind: Save stays offered
   // and closing asks.
-  image->SaveForUndo(eraseStyle);
   image->ClearSaved();
-  if (KEPAtelIma* partner = image->GetCoupledImage()) {
-    partner->SaveForUndo(eraseStyle);
-    partner->ClearSaved();
-  }
+  if (KEPAtelIma* partner = image->GetCoupledImage()) partner->ClearSaved();
   for (const char* name : {"saveAllItem", "saveButton", "saveItem", "undoButton", "undoItem"})
     SetBtnSensitivity(FindAction(name), SENSITIVE);
   for (const char* name : {"redoButton", "redoItem", "shellPrintItem"})

@@ -97,10 +97,9 @@ bool KEPAteloDocument::TransformImage(KEPAtelIma* image, int code) {
   std::vector<unsigned char> turned = RotateBitmap(pixels, width, height, code), partnerTurned;
   if (partner) partnerTurned = RotateBitmap(partnerPixels, partnerWidth, partnerHeight, code);
   if (turned.empty() || (partner && partnerTurned.empty())) return false;
-  SaveImageForUndo(image, 0);
   const int size[2] = {width, height}, partnerSize[2] = {partnerWidth, partnerHeight};
-  image->ReplacePixels(std::move(turned), size);
-  if (partner) partner->ReplacePixels(std::move(partnerTurned), partnerSize);
+  ReplacePixelsForUndo(image, std::move(turned), size, partner ? &partnerTurned : nullptr,
+                       partnerSize);
   RemoveSelectionRep();
   ImageBufferChanged(image);
   return true;
@@ -190,10 +189,8 @@ void KEPAteloDocument::ResizeImage(int width, int height, bool newImage) {
     DisplayError();
     return;
   }
-  SaveImageForUndo(image, 0);
   const int size[2] = {width, height};
-  image->ReplacePixels(std::move(resized), size);
-  if (partner) partner->ReplacePixels(std::move(partnerResized), size);
+  ReplacePixelsForUndo(image, std::move(resized), size, partner ? &partnerResized : nullptr);
   RemoveSelectionRep();
   if (_edit.setSizeDialog) _edit.setSizeDialog->UpdateSize(width, height);
   DisplayImage(image, true);

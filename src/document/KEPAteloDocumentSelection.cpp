@@ -154,9 +154,8 @@ void KEPAteloDocument::CropAction() {
     DisplayError();
     return;
   }
-  SaveImageForUndo(image, 0);
   const int size[2] = {width, height};
-  image->ReplacePixels(std::move(pixels), size);
+  ReplacePixelsForUndo(image, std::move(pixels), size);
   if (_edit.setSizeDialog && !_edit.clipboardRep) _edit.setSizeDialog->UpdateSize(width, height);
   DisplayImage(image, true);
 }

@@ -404,6 +404,27 @@ void KEPAtelIma::SaveForUndo(int eraseStyle) {
   _undoState = 1;
 }
 
+bool KEPAtelIma::ReplacePixelsForUndo(std::vector<unsigned char>&& pixels, const int* size) {
+  const int width = size ? size[0] : _width, height = size ? size[1] : _height;
+  if (pixels.size() != KEPImagePixels::BufferSize(width, height) || width < 0 || height < 0)
+    return false;
+  if (_pixels.empty()) {
+    _undoPixels.Release();
+    _undoWidth = _undoHeight = _undoState = _undoEraseStyle = 0;
+  } else {
+    _undoPixels = std::move(_pixels);
+    _undoWidth = _width;
+    _undoHeight = _height;
+    _undoEraseStyle = 0;
+    _undoState = 1;
+  }
+  _pixels = KEPPixelBuffer(std::move(pixels));
+  _width = width;
+  _height = height;
+  UpdateHeldBytes();
+  return true;
+}
+
 int KEPAtelIma::SwapUndo() {
   if (_undoState == 0) return 0;
   _pixels.swap(_undoPixels);

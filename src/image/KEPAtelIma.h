@@ -113,6 +113,11 @@ class KEPAtelIma {
   // Keeps a copy of the pixels and size; eraseStyle 1 allows erasing back to
   // that copy. Undo state becomes 1.
   virtual void SaveForUndo(int eraseStyle);
+  // A change that builds a whole new buffer: the pixels as they are become
+  // the undo copy (erase style 0) without being copied, and `pixels` (of
+  // `size`, when given) the image's. False, the record kept, when the
+  // buffer does not match its size.
+  virtual bool ReplacePixelsForUndo(std::vector<unsigned char>&& pixels, const int* size = nullptr);
   // Swaps pixels and size with the undo copy; returns the new undo state
   // (2 after an undo, 1 after a redo, 0 when there is no copy).
   virtual int SwapUndo();

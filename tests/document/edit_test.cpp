@@ -201,6 +201,7 @@ TEST_F(Edit, TurnsAndFlipsTransformTheImageAndItsStereoPartner) {
   Trigger("undoItem");  // back to the first turn's result
   Image()->GetSize(w, h);
   EXPECT_EQ(w, 30);
+  EXPECT_EQ(Pixels(partner), Pixels());
   Trigger("redoItem");
   for (int code : {KEP_FLIP_VERTICAL, KEP_FLIP_HORIZONTAL}) {
     d.ManipsAction(code);
