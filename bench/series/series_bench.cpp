@@ -1,6 +1,7 @@
 // Opening a long series file: 20,000 image names read and put in the list,
 // labels made unique. The goal is a few seconds at most for 20,000 lines,
-// and time that grows with the number of lines, not its square.
+// and time that grows with the number of lines, not its square; the same
+// for closing them all.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -97,6 +98,26 @@ void BM_LoadSeriesOfOneName(benchmark::State& state) {
   Load(state, "same.series");
 }
 
+// Closing every image of a long series (File > Close All, or Exit).
+void BM_CloseAllImages(benchmark::State& state) {
+  const int lines = static_cast<int>(state.range(0));
+  Files files(lines);
+  QuietHost host;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto series = std::make_unique<KEPAteloSeries>(&host);
+    if (series->InsertSeries(files.Series("frames.series").c_str(), 0) != 0)
+      state.SkipWithError(errmsg);
+    state.ResumeTiming();
+    series->CloseAllImages();
+    state.PauseTiming();
+    if (series->GetNbrImage() != 0) state.SkipWithError("an image stayed");
+    series.reset();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * lines);
+}
+
 BENCHMARK(BM_LoadSeriesOfDistinctNames)
     ->Arg(2000)
     ->Arg(8000)
@@ -104,6 +125,13 @@ BENCHMARK(BM_LoadSeriesOfDistinctNames)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 BENCHMARK(BM_LoadSeriesOfOneName)
+    ->Arg(2000)
+    ->Arg(8000)
+    ->Arg(20000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+BENCHMARK(BM_CloseAllImages)
     ->Arg(2000)
     ->Arg(8000)
     ->Arg(20000)

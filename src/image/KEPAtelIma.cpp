@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "image/KEPImageFile.h"
 #include "image/KEPImageMemory.h"
@@ -80,6 +81,7 @@ KEPAtelIma::KEPAtelIma(const KEPAtelIma& other)
 
 KEPAtelIma::~KEPAtelIma() {
   KEP_TRACE(2, "(KEPAtelIma::~KEPAtelIma) '%s'", _name.c_str());
+  Uncouple();
   KEPImageMemory::Adjust(-static_cast<std::int64_t>(_heldBytes));
 }
 
@@ -374,7 +376,14 @@ KEPAtelIma* KEPAtelIma::GetCoupledImage() const {
   return _coupled;
 }
 void KEPAtelIma::SetCoupledImage(KEPAtelIma* image) {
+  if (_coupled == image) return;
+  if (_coupled) std::erase(_coupled->_coupledBy, this);
   _coupled = image;
+  if (image) image->_coupledBy.push_back(this);
+}
+void KEPAtelIma::Uncouple() {
+  KEPAtelIma::SetCoupledImage(nullptr);
+  for (KEPAtelIma* other : std::exchange(_coupledBy, {})) other->_coupled = nullptr;
 }
 int KEPAtelIma::GetStereoSide() const {
   return _stereoSide;

@@ -106,6 +106,9 @@ class KEPAtelIma {
   virtual void SetOrigin(float x, float y);
   virtual KEPAtelIma* GetCoupledImage() const;
   virtual void SetCoupledImage(KEPAtelIma* image);
+  // Clears this record's partner and makes every record whose partner it
+  // is forget it, before it leaves the series or is deleted.
+  void Uncouple();
   virtual int GetStereoSide() const;
   virtual void SetStereoSide(int side);
 
@@ -160,6 +163,9 @@ class KEPAtelIma {
   std::string _tiffVariant;
   float _originX = 0, _originY = 0;
   KEPAtelIma* _coupled = nullptr;
+  // The records whose partner this is (one, mostly), so that taking it out
+  // costs nothing like a search of the whole series.
+  std::vector<KEPAtelIma*> _coupledBy;
   int _stereoSide = 0;
   KEPPixelBuffer _undoPixels;
   int _undoWidth = 0, _undoHeight = 0, _undoState = 0, _undoEraseStyle = 0;

@@ -400,13 +400,7 @@ std::unique_ptr<KEPAtelIma> KEPAteloSeries::TakeImage(int position) {
     delete item;
   }
   // No stereo partner may keep pointing at an image that may be deleted.
-  for (auto& other : _images) {
-    if (other->GetCoupledImage() == image.get()) other->SetCoupledImage(nullptr);
-  }
-  for (auto& other : _pasteOwned) {
-    if (other->GetCoupledImage() == image.get()) other->SetCoupledImage(nullptr);
-  }
-  image->SetCoupledImage(nullptr);
+  image->Uncouple();
   if (position < _current) {
     --_current;
   } else if (position == _current) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "image/KEPAtelIma.h"
@@ -242,4 +243,19 @@ TEST(Record, UndoAndErase) {
   EXPECT_FALSE(image.CanErase());
   image.ErasePixel(0, 0);
   EXPECT_EQ(image.GetPixels()[0], 1);
+}
+
+// Whichever way two records point at each other, neither may keep a partner
+// that has gone, and a copy has no partner of its own.
+TEST(Record, APartnerThatGoesIsForgotten) {
+  auto left = std::make_unique<KEPAtelIma>(KEPAtelIma::STATE_IN_MEMORY, 0u);
+  auto right = std::make_unique<KEPAtelIma>(KEPAtelIma::STATE_IN_MEMORY, 0u);
+  KEPAtelIma one_way(KEPAtelIma::STATE_IN_MEMORY, 0u);
+  left->SetCoupledImage(right.get());
+  right->SetCoupledImage(left.get());
+  one_way.SetCoupledImage(right.get());
+  EXPECT_EQ(KEPAtelIma(*left).GetCoupledImage(), nullptr);
+  right.reset();
+  EXPECT_EQ(left->GetCoupledImage(), nullptr);
+  EXPECT_EQ(one_way.GetCoupledImage(), nullptr);
 }
