@@ -3,10 +3,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
+#include <random>
 #include <string>
 
 #include "SeriesFixture.h"
+#include "support/Damaged.h"
 
 namespace {
 
@@ -247,6 +250,26 @@ TEST_F(SeriesSaveTest, InsertSeriesSkipsCommentsKeepsOrderAndReportsBadLines) {
   EXPECT_EQ(std::string(errmsg), "File '" + dir.File("junk.series") + "' is not a series file");
   EXPECT_EQ(series->GetNbrImage(), 5);
   EXPECT_TRUE(host.errors.empty());
+}
+
+TEST_F(SeriesSaveTest, ADamagedSeriesFileInsertsOnlyFilesThatExistOrNothing) {
+  const std::string a = WriteTif("a.tif"), b = WriteTif("b.tif"), c = WriteTif("c.tif");
+  const std::string good = "# pictures\n" + a + "\n" + b + "\n\n#" + c + "\n" + c + "\n";
+  const std::string path = dir.File("damaged.series");
+  std::mt19937 random(6122026);
+  for (int round = 0; round < 200; ++round) {
+    const std::string text = Damaged(good, random);
+    SCOPED_TRACE(::testing::PrintToString(text));
+    WriteWholeFile(path, text);
+    series->CloseAllImages();
+    const int result = series->InsertSeries(path.c_str(), 0);
+    ASSERT_TRUE(result == 0 || result == 1);
+    for (const std::string& label : Labels()) {
+      const bool known = label.rfind(a, 0) == 0 || label.rfind(b, 0) == 0 || label.rfind(c, 0) == 0;
+      EXPECT_TRUE(known) << label;
+    }
+    EXPECT_LE(series->GetNbrImage(), std::count(text.begin(), text.end(), '\n') + 1);
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "platform/settings/KEPSettingsFile.h"
 #include "settings/KEPAteloSettings.h"
 #include "settings/SettingsText.h"
+#include "support/Damaged.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -115,6 +116,47 @@ TEST_F(DefaultsFile, SaveDefaultsWritesTheToolbarsAndKeepsTheRest) {
   S again;
   ASSERT_EQ(again.ReadDefaults(), 0);
   EXPECT_EQ(SettingsText(again), SettingsText(settings));
+}
+
+TEST_F(DefaultsFile, ADamagedFileGivesValuesInTheirRangesAndSavingKeepsThem) {
+  const std::string good =
+      "# written by hand\nDEF_WAITMAX=250\nDEF_AUTOSAVE=YES\nDEF_MINTIME=45\n"
+      "DEF_MESSAGES=CONDENSED\nDEF_INCREMENT=Y\nDEF_PROMPT=N\nDEF_OVERWRITE=YES\nDEF_KEEP=NO\n"
+      "DEF_LOOP=NO\nDEF_SPLIT=YES\nDEF_SPLITSIZE=2000\nDEF_PRTTIMEOUT=90\nEDIT_TOOLBAR=LEFT\n"
+      "PLAYBACK_TOOLBAR=UNDOCK\nDRAW_TOOLBAR=BOTTOM\nLAST_FILE1=/pics/a.tif\n"
+      "LAST_FILE2=/pics/b.tif\nDEF_PATH=/data\nDEF_NAME=shot\nDEF_TYPE=jpg\n";
+  std::mt19937 random(20261206);
+  for (int round = 0; round < 300; ++round) {
+    const std::string text = Damaged(good, random);
+    SCOPED_TRACE(::testing::PrintToString(text));
+    WriteWholeFile(file, text);
+    S settings;
+    settings.ReadDefaults();
+    EXPECT_GE(settings.GetWaitMax(), 1);
+    for (int mode : {settings.GetSaveMode(), settings.GetMsgMode()}) {
+      EXPECT_GE(mode, 0);
+      EXPECT_LE(mode, 2);
+    }
+    for (int flag : {settings.GetIncrementMode(), settings.GetPromptMode(), settings.GetWriteMode(),
+                     settings.GetKeepMode(), settings.GetLoopMode(), settings.GetSplitMode()})
+      EXPECT_TRUE(flag == 0 || flag == 1) << flag;
+    EXPECT_GT(settings.GetSplitSize(), 0);
+    EXPECT_GE(settings.GetMinTime(), 0);
+    EXPECT_GE(settings.GetPrintTimeout(), 0);
+    for (int slot = 1; slot <= 3; ++slot)
+      EXPECT_EQ(settings.GetLastFile(slot).find_first_of(std::string("\n\0", 2)),
+                std::string::npos);
+    std::string directory, name, type;
+    S::ReadNamingDefaults(directory, name, type);
+    EXPECT_FALSE(name.empty());
+    EXPECT_EQ(directory.back(), '/');
+
+    // Writing the toolbars back must not change what the file says.
+    ASSERT_EQ(settings.SaveDefaults(), 0);
+    S again;
+    again.ReadDefaults();
+    ASSERT_EQ(SettingsText(again), SettingsText(settings));
+  }
 }
 
 }  // namespace
