@@ -434,6 +434,15 @@ bool KEPAtelIma::ReplacePixelsForUndo(std::vector<unsigned char>&& pixels, const
   return true;
 }
 
+std::vector<unsigned char> KEPAtelIma::TakeUndoBufferForReuse() {
+  std::vector<unsigned char> bytes;
+  if (!_undoPixels.IsMapped()) bytes = _undoPixels.TakeVector();
+  _undoPixels.Release();
+  _undoWidth = _undoHeight = _undoState = _undoEraseStyle = 0;
+  UpdateHeldBytes();
+  return bytes;
+}
+
 int KEPAtelIma::SwapUndo() {
   if (_undoState == 0) return 0;
   _pixels.swap(_undoPixels);

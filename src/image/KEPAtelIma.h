@@ -121,6 +121,11 @@ class KEPAtelIma {
   // `size`, when given) the image's. False, the record kept, when the
   // buffer does not match its size.
   virtual bool ReplacePixelsForUndo(std::vector<unsigned char>&& pixels, const int* size = nullptr);
+  // The undo copy's memory, emptied of meaning, for a change about to
+  // replace it anyway to write its result into: a buffer in hand costs
+  // neither the system's fresh pages nor their clearing. The record then has
+  // no undo copy; a copy mapped from the image service gives nothing.
+  std::vector<unsigned char> TakeUndoBufferForReuse();
   // Swaps pixels and size with the undo copy; returns the new undo state
   // (2 after an undo, 1 after a redo, 0 when there is no copy).
   virtual int SwapUndo();
