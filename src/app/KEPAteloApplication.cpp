@@ -2,10 +2,13 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 #include "document/KEPAteloDocument.h"
 #include "link/KEPAteloBridge.h"
 #include "link/KEPAteloLinkSession.h"
+#include "link/rikcb.h"
+#include "platform/KEPClock.h"
 #include "platform/KEPTrace.h"
 #include "platform/link/KEPLink.h"
 
@@ -47,11 +50,42 @@ int KEPAteloApplication::BeginApplication(const KEPAteloCommandLine& line) {
                                               : "it could not be declared");
     return EXIT_NO_LINK;
   }
+  if (line.IsBatch()) WatchRenderer();
   return 0;
+}
+
+int KEPAteloApplication::RendererGrace() {
+  const char* text = std::getenv("ATELO_RENDERER_GRACE");
+  if (!text || !*text) return 30;
+  char* end = nullptr;
+  const long seconds = std::strtol(text, &end, 10);
+  return (*end == '\0' && seconds >= 0 && seconds <= 86400) ? static_cast<int>(seconds) : 30;
+}
+
+void KEPAteloApplication::WatchRenderer() {
+  const int grace = RendererGrace();
+  _rendererWatch.setInterval(1000);
+  connect(&_rendererWatch, &QTimer::timeout, this, [this, grace] {
+    if (!KEPAteloParentGone()) {
+      _rendererGoneSince = -1;
+      return;
+    }
+    // A renderer killed half-way may come back under its name, or another
+    // take its place: only a silence of `grace` seconds ends the run.
+    const double now = KEPClock::Now();
+    if (_rendererGoneSince < 0) _rendererGoneSince = now;
+    if (now - _rendererGoneSince < grace) return;
+    _rendererWatch.stop();
+    char parent[9];
+    rikidray(parent);
+    _document->RendererGone(parent);
+  });
+  _rendererWatch.start();
 }
 
 int KEPAteloApplication::EndApplication() {
   KEP_TRACE(2, "(KEPAteloApplication::EndApplication)");
+  _rendererWatch.stop();
   // Renderer messages that still arrive find no document.
   InitKEPAtelo(nullptr);
   _document.reset();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 #include <memory>
 
 #include "app/KEPAteloCommandLine.h"
@@ -30,6 +31,16 @@ class KEPAteloApplication : public QObject {
   // they can be stopped.
   static void IgnoreTerminalSignals();
 
+  // Seconds a batch run waits for another renderer once its own is gone:
+  // ATELO_RENDERER_GRACE when it is a whole number up to a day, else 30.
+  static int RendererGrace();
+
  private:
+  // A batch run looks at its renderer every second, so that a renderer
+  // killed half-way does not leave it waiting for ever.
+  void WatchRenderer();
+
   std::unique_ptr<KEPAteloDocument> _document;
+  QTimer _rendererWatch;
+  double _rendererGoneSince = -1;
 };

@@ -39,12 +39,13 @@ int main(int argc, char** argv) {
   }
 
   QApplication toolkit(argc, argv);
+  KEPScript* script = KEPScript::LoadFromEnvironment();
   KEPAteloApplication application;
   if (int status = application.BeginApplication(line); status != 0) {
     application.EndApplication();
     return status;
   }
-  KEPScript::StartFromEnvironment();
+  if (script) script->Start();
   int status = toolkit.exec();
   application.EndApplication();
   return status;

@@ -88,7 +88,12 @@ class KEPAteloDocument : public QMainWindow,
   // A frame was not saved: its save failed, its image could not be made, or
   // it was still unfinished when the renderer moved on or the run ended.
   static constexpr int EXIT_FRAME_NOT_SAVED = 4;
+  // The renderer went away without "END_DISP" and none took its place.
+  static constexpr int EXIT_RENDERER_GONE = 16;
   int GetExitStatus() const { return _exitStatus; }
+  // A batch run whose renderer is gone ends as "END_DISP" would end it,
+  // saying so; `renderer` is its name on the link.
+  void RendererGone(const char* renderer);
 
   // --- files ------------------------------------------------------------------
   // Loads the files into the series, the last of the list first; the result

@@ -531,6 +531,16 @@ void KEPAteloDocument::RenderPath(int length, const char* fileName) {
     DisplayError();
 }
 
+void KEPAteloDocument::RendererGone(const char* renderer) {
+  if (_modAff != MODE_RENDER_VISU_OFF || _quitting) return;
+  std::fprintf(stderr,
+               "%s: batch run ended: the renderer '%.8s' is gone without ending the run "
+               "(END_DISP).\n",
+               windowTitle().toLocal8Bit().constData(), renderer);
+  _exitStatus |= EXIT_RENDERER_GONE;
+  RenderEnd();
+}
+
 void KEPAteloDocument::RenderEnd() {
   KEP_TRACE(4, "(KEPAteloDocument::RenderEnd)");
   if (_modAff == MODE_RENDER_VISU_OFF) {

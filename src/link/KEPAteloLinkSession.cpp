@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "link/KEPAteloBridge.h"
+#include "link/KEPAteloLinkState.h"
 #include "link/rikcb.h"
 #include "platform/KEPTrace.h"
 #include "platform/link/lnk.h"
@@ -63,6 +64,20 @@ int KEPAteloStartLink(const char* title, const char* windowId, KEPAteloRenderTar
   int status = KEPAteloLinkInit(title);
   KEPAteloLinkDeclare(windowId, target);
   return status;
+}
+
+bool KEPAteloParentGone() {
+  KEPAteloLinkState& state = KEPAteloLinkState::Instance();
+  char parent[9];
+  rikidray(parent);
+  if (std::strncmp(parent, "LNK_0000", 8) == 0) return false;
+  int pid = 0, value = 0, status = 0;
+  lnkcall(parent, pid, value, status);
+  if (status == 0) {
+    state.SetParentSeenAlive();
+    return false;
+  }
+  return state.WasParentSeenAlive();
 }
 
 void KEPAteloFillEndBody(unsigned char (&body)[28]) {

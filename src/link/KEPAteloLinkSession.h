@@ -22,5 +22,11 @@ int KEPAteloStartLink(const char* title, const char* windowId, KEPAteloRenderTar
 // process ("TMOUTON ") that the workbench ends, each when it exists.
 void KEPAteloLinkQuit();
 
+// Whether the renderer that connected last has gone: it had a live entry on
+// the link at an earlier call and has none now. False while none has
+// connected, and for a renderer that publishes no entry (nothing can be told
+// of it).
+bool KEPAteloParentGone();
+
 // The 28-byte body of "raycbend".
 void KEPAteloFillEndBody(unsigned char (&body)[28]);

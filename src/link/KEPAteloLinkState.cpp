@@ -18,6 +18,7 @@ KEPAteloLinkState::KEPAteloLinkState() {
 void KEPAteloLinkState::SetParent(const char* name) {
   std::memset(_parent, 0, sizeof _parent);
   if (name) std::strncpy(_parent, name, 8);
+  _parentSeenAlive = false;
 }
 
 bool KEPAteloLinkState::IsDebugOn() {

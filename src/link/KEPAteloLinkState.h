@@ -13,7 +13,11 @@ class KEPAteloLinkState {
 
   // 8 characters and a terminator; "LNK_0000" until a process connects.
   const char* GetParent() const { return _parent; }
+  // A new parent has not been seen alive on the link yet.
   void SetParent(const char* name);
+  // Whether the parent had a live entry on the link at some look.
+  bool WasParentSeenAlive() const { return _parentSeenAlive; }
+  void SetParentSeenAlive() { _parentSeenAlive = true; }
 
   // A file "rikdbg" in the home directory, looked for once.
   bool IsDebugOn();
@@ -29,6 +33,7 @@ class KEPAteloLinkState {
  private:
   KEPAteloLinkState();
   char _parent[9];
+  bool _parentSeenAlive = false;
   std::optional<bool> _debug;
   std::optional<int> _echoLevel;
   KEPAteloMessageFilter _filter;

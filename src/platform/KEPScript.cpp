@@ -132,9 +132,9 @@ class KEPScript::Handler : public KEPPromptHandler {
   KEPScript* _script;
 };
 
-bool KEPScript::StartFromEnvironment() {
+KEPScript* KEPScript::LoadFromEnvironment() {
   const char* path = std::getenv("ATELO_SCRIPT");
-  if (!path || !*path) return false;
+  if (!path || !*path) return nullptr;
   std::FILE* log = stderr;
   if (const char* logPath = std::getenv("ATELO_SCRIPT_LOG"); logPath && *logPath) {
     if (std::FILE* file = std::fopen(logPath, "a")) log = file;
@@ -143,14 +143,14 @@ bool KEPScript::StartFromEnvironment() {
   if (!in) {
     std::fprintf(log, "atelo-script: error cannot read the script '%s'\n", path);
     std::fflush(log);
-    return false;
+    return nullptr;
   }
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   // Parented to the application: it lives as long as the event loop.
   auto* script = new KEPScript(std::move(lines), log);
   script->setParent(QCoreApplication::instance());
-  return true;
+  return script;
 }
 
 KEPScript::KEPScript(std::vector<std::string> lines, std::FILE* log)
@@ -158,6 +158,9 @@ KEPScript::KEPScript(std::vector<std::string> lines, std::FILE* log)
   KEPPrompt::SetHandler(_handler);
   _timer.setSingleShot(true);
   connect(&_timer, &QTimer::timeout, this, [this] { Next(); });
+}
+
+void KEPScript::Start() {
   _timer.start(0);
 }
 

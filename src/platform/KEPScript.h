@@ -58,12 +58,15 @@ class KEPScript : public QObject {
   Q_OBJECT
 
  public:
-  // Starts the script named by ATELO_SCRIPT, if any, once the event loop
-  // runs. Returns false when there is none or it cannot be read (which is
-  // logged).
-  static bool StartFromEnvironment();
+  // Reads the script named by ATELO_SCRIPT, if any, and answers questions
+  // from then on, so that a question asked while the program starts does
+  // not wait for a click either. Null when there is none or it cannot be
+  // read (which is logged).
+  static KEPScript* LoadFromEnvironment();
 
   explicit KEPScript(std::vector<std::string> lines, std::FILE* log);
+  // Carries out the commands, from the next turn of the event loop.
+  void Start();
   ~KEPScript() override;
 
   // Runs one command; false when it could not be carried out.

@@ -134,6 +134,27 @@ TEST_F(BatchRender, RunsThatFailTheirJobEndWithTheirStatus) {
   workbench.waitForFinished();
 }
 
+TEST_F(BatchRender, ARunWhoseRendererIsKilledEndsOnceNoneTakesItsPlace) {
+  env.insert("ATELO_RENDERER_GRACE", "1");
+  StartWorkbench("DISP_KIL");
+  QProcess renderer;
+  renderer.setProcessEnvironment(env);
+  renderer.start(QString::fromStdString(AteloProcess::Program("atelo-render")),
+                 {"-id", "DISP_KIL", "--name", "R_KILLED", "--size", "200x200", "--patch", "8",
+                  "--delay", "20", "--quiet"});
+  ASSERT_TRUE(renderer.waitForStarted(10000));
+  for (int i = 0; i < 200 && !std::filesystem::exists(dir.File("lnk/R_KILLED")); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // well into its frame
+  renderer.kill();
+  renderer.waitForFinished();
+  ASSERT_TRUE(workbench.waitForFinished(20000)) << "the run waits for a renderer that is gone";
+  EXPECT_EQ(workbench.exitCode(), 4 | 16);
+  EXPECT_NE(workbench.readAllStandardError().indexOf(
+                "the renderer 'R_KILLED' is gone without ending the run"),
+            -1);
+}
+
 TEST_F(BatchRender, ADefaultsFileThatIsAFifoIsRefusedWithoutHoldingUpTheRun) {
   std::filesystem::remove(dir.File(".virda_atelo.env"));
   ASSERT_EQ(mkfifo(dir.File(".virda_atelo.env").c_str(), 0600), 0);

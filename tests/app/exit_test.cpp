@@ -44,6 +44,17 @@ TEST_F(Exit, TheMenuItemEndsTheProgram) {
   ExpectCleanEnd();
 }
 
+// The box about a start file that cannot be read comes up before the
+// script's first command; it must be answered like any other.
+TEST_F(Exit, AnUnreadableStartFileIsReportedAndTheProgramStillEnds) {
+  WriteWholeFile(dir.File("empty.tif"), "");
+  ASSERT_TRUE(atelo.Run({"empty.tif", "one.png"}, {"trigger exitItem"}, 20000)) << atelo.Log();
+  ExpectCleanEnd();
+  const std::vector<std::string> asked = atelo.LogLines("ask");
+  ASSERT_EQ(asked.size(), 1u) << atelo.Log();
+  EXPECT_NE(asked[0].find("empty.tif"), std::string::npos) << asked[0];
+}
+
 TEST_F(Exit, ClosingTheWindowEndsTheProgram) {
   ASSERT_TRUE(atelo.Run({"one.png"}, {"close atelo"}, 20000)) << atelo.Log();
   ExpectCleanEnd();
