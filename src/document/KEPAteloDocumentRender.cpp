@@ -395,8 +395,8 @@ void KEPAteloDocument::RenderNew(const char* fileName, int displayCode, int fram
   _bytesReceived = 0;
 
   bool failed = false;
-  // A size no image may have gets the plain text; one that the memory
-  // budget refuses says why and what to do.
+  // A size no image may have, and one that the memory budget refuses, say
+  // why and what to do.
   const std::uint64_t pixelCount = std::uint64_t(std::max(partWidth, 0)) * std::max(partHeight, 0);
   const bool sized = partWidth > 0 && partHeight > 0 && partWidth <= KEPAtelIma::kMaxSide &&
                      partHeight <= KEPAtelIma::kMaxSide &&
@@ -415,6 +415,13 @@ void KEPAteloDocument::RenderNew(const char* fileName, int displayCode, int fram
                    static_cast<unsigned long long>((needed + kMegabyte - 1) / kMegabyte),
                    static_cast<unsigned long long>(KEPImageMemory::GetInUse() / kMegabyte),
                    static_cast<unsigned long long>(KEPImageMemory::GetBudget() / kMegabyte));
+    failed = true;
+  } else if (!sized) {
+    KEPFormatError(errmsg,
+                   "Can't allocate image data structure: %d x %d is not a size an image can "
+                   "have (1 to %d pixels a side, %lld in all)",
+                   partWidth, partHeight, KEPAtelIma::kMaxSide,
+                   static_cast<long long>(KEPAtelIma::kMaxPixels));
     failed = true;
   } else if (allocated != 0) {
     KEPFormatError(errmsg, "Can't allocate image data structure");

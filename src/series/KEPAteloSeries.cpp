@@ -14,6 +14,7 @@
 
 #include "platform/KEPErrmsg.h"
 #include "platform/KEPTrace.h"
+#include "platform/settings/KEPSettingsFile.h"
 #include "series/KEPAteloSeriesHost.h"
 #include "series/KEPSeriesRules.h"
 
@@ -350,8 +351,13 @@ int KEPAteloSeries::InsertFileAfter(const char* fileName, int after) {
   _lastInserted = 0;
   std::string path = ResolveFilename(fileName ? fileName : "");
   struct stat info {};
-  if (!fileName || !*fileName || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (!fileName || !*fileName || stat(path.c_str(), &info) != 0) {
     KEPFormatError(errmsg, "File '%s' not found", path.c_str());
+    return 1;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    KEPFormatError(errmsg, "File '%s' is %s, not an image file", path.c_str(),
+                   FileKindText(info.st_mode));
     return 1;
   }
   auto image = std::make_unique<KEPAtelIma>(path.c_str(), KEPAtelIma::STATE_FROM_FILE, 0u);

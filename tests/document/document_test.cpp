@@ -399,7 +399,9 @@ TEST_F(DocumentTest, ARenderingThatFailsOrLosesItsImageStillEnds) {
   EXPECT_EQ(doc.GetRenderImage(), nullptr);
   EXPECT_EQ(doc.GetModeAff(), KEPAteloDocument::MODE_PICTURE);
   ASSERT_EQ(Prompt().asked.size(), 1u);
-  EXPECT_EQ(Prompt().asked[0].text, "Can't allocate image data structure");
+  EXPECT_EQ(Prompt().asked[0].text,
+            "Can't allocate image data structure: 70000 x 70000 is not a size an image can have "
+            "(1 to 65535 pixels a side, 268435456 in all)");
 
   // The user closes the image being rendered; its end still returns to
   // picture mode and later patches go nowhere.

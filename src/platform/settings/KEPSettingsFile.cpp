@@ -48,16 +48,6 @@ constexpr std::size_t kListLineLimit = 64 * 1024;
 constexpr std::uint64_t kSettingsFileLimit = std::uint64_t{16} << 20;
 constexpr std::uint64_t kListFileLimit = std::uint64_t{64} << 20;
 
-// What a file that is not a regular one is, for messages.
-const char* KindOf(mode_t mode) {
-  if (S_ISFIFO(mode)) return "a FIFO";
-  if (S_ISCHR(mode)) return "a character device";
-  if (S_ISBLK(mode)) return "a block device";
-  if (S_ISDIR(mode)) return "a directory";
-  if (S_ISSOCK(mode)) return "a socket";
-  return "not a regular file";
-}
-
 // A file opened for reading, read at most `left` bytes further: a file that
 // grows while it is read still ends.
 struct Source {
@@ -89,7 +79,7 @@ bool OpenRegular(const std::string& path, std::uint64_t limit, Source& source, s
   if (fstat(fd, &info) != 0) {
     why = std::strerror(errno);
   } else if (!S_ISREG(info.st_mode)) {
-    why = std::string("is ") + KindOf(info.st_mode) + ", not a regular file";
+    why = std::string("is ") + FileKindText(info.st_mode) + ", not a regular file";
   } else if (static_cast<std::uint64_t>(info.st_size) > limit) {
     why = "is larger than " + std::to_string(limit >> 20) + " MB";
   } else {
@@ -458,4 +448,13 @@ std::vector<std::string> litimages(const char* file) {
 int litimages(const char* file, std::vector<std::string>& lines) {
   lines.clear();
   return ReadLines(file, true, &lines);
+}
+
+const char* FileKindText(unsigned mode) {
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISBLK(mode)) return "a block device";
+  if (S_ISDIR(mode)) return "a directory";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "not a regular file";
 }

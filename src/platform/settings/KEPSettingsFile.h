@@ -29,6 +29,10 @@ int litfic(const char* key, char* buffer, std::size_t size);
 // missing. 0 = success.
 int ecritfic(const char* key, const char* value);
 
+// What a file that is not a regular one is, for messages: "a FIFO", "a
+// directory", "a character device"...; `mode` is a stat's st_mode.
+const char* FileKindText(unsigned mode);
+
 // Extension of a file name, without the dot; "" when it has none. Only the
 // last name of the path counts, and a leading dot (".hidden") starts no
 // extension.
