@@ -235,6 +235,7 @@ void KEPScript::Next() {
     if (words.empty() || words[0][0] == '#') continue;
     int milliseconds = 0;
     if (words[0] == "wait" && words.size() == 2 && ParseInt(words[1], milliseconds)) {
+      Log("run " + line);
       _timer.start(milliseconds);
       return;
     }
