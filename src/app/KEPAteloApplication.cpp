@@ -50,6 +50,21 @@ int KEPAteloApplication::BeginApplication(const KEPAteloCommandLine& line) {
                                               : "it could not be declared");
     return EXIT_NO_LINK;
   }
+  if (linked == 0 && declared != 0) {
+    // The window works without renderers, but its user should know why none
+    // shows up.
+    char text[512];
+    std::snprintf(
+        text, sizeof text,
+        "%s: renderers cannot reach this window: %s the identifier '%s'. Start atelo "
+        "with another -id to render into it.\n",
+        line.title.c_str(),
+        declared == LNK_ERR_IN_USE ? "another live process holds" : "the link could not publish",
+        line.identifier.c_str());
+    std::fputs(text, stdout);
+    std::fflush(stdout);
+    _document->RenderMessage(0, text);
+  }
   if (line.IsBatch()) WatchRenderer();
   return 0;
 }

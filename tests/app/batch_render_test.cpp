@@ -130,6 +130,15 @@ TEST_F(BatchRender, RunsThatFailTheirJobEndWithTheirStatus) {
   second.start(atelo, {"-b", "-id", "DISP_ONE", missing});
   ASSERT_TRUE(second.waitForFinished(20000));
   EXPECT_EQ(second.exitCode(), 2);
+  // A window under that identifier works, and says why no renderer reaches it.
+  AteloProcess window(dir.Path());
+  window.Environment().insert("LNK_DIR", QString::fromStdString(dir.File("lnk")));
+  ASSERT_TRUE(window.Run({"-id", "DISP_TWO"}, {"trigger exitItem"}, 20000));
+  EXPECT_EQ(window.ExitCode(), 0);
+  EXPECT_NE(window.Out().find("renderers cannot reach this window: another live process holds "
+                              "the identifier 'DISP_TWO'"),
+            std::string::npos)
+      << window.Out();
   workbench.kill();
   workbench.waitForFinished();
 }
