@@ -488,6 +488,10 @@ class KEPAteloDocument : public QMainWindow,
   void HideAllWindows();
   bool IsPictureShown() const;
 
+  // A batch run's frame that the renderer left unfinished: the exit status
+  // and a line saying so (`when`: what came instead of its last patch).
+  void NoteUnfinishedFrame(KEPAtelIma* image, const char* when);
+
   // --- edit helpers -----------------------------------------------------------------
   // What follows an undo copy: Save and Undo offered, Redo not, the eraser
   // as the copy allows.

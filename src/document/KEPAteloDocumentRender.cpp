@@ -375,7 +375,7 @@ void KEPAteloDocument::RenderNew(const char* fileName, int displayCode, int fram
   if (_renderImage && _series->Contains(_renderImage)) {
     // The renderer moved on before this frame was complete.
     if (_modAff == MODE_RENDER_VISU_OFF && !_renderImage->IsDone())
-      _exitStatus |= EXIT_FRAME_NOT_SAVED;
+      NoteUnfinishedFrame(_renderImage, "the next frame began");
     if (_renderImage->IsSaved()) {
       RemoveImageRep(_renderImage);
       _renderImage->UnloadPixels();
@@ -548,12 +548,21 @@ void KEPAteloDocument::RendererGone(const char* renderer) {
   RenderEnd();
 }
 
+void KEPAteloDocument::NoteUnfinishedFrame(KEPAtelIma* image, const char* when) {
+  _exitStatus |= EXIT_FRAME_NOT_SAVED;
+  char message[KEP_ERRMSG_SIZE + 96];
+  std::snprintf(message, sizeof message,
+                "IMG  0.0 warning : Image '%s' NOT saved: still unfinished when %s !\n",
+                image->GetName(), when);
+  RenderMessage(static_cast<int>(std::strlen(message)), message);
+}
+
 void KEPAteloDocument::RenderEnd() {
   KEP_TRACE(4, "(KEPAteloDocument::RenderEnd)");
   if (_modAff == MODE_RENDER_VISU_OFF) {
     // A frame still unfinished when the run ends was never saved.
     if (_renderImage && _series->Contains(_renderImage) && !_renderImage->IsDone())
-      _exitStatus |= EXIT_FRAME_NOT_SAVED;
+      NoteUnfinishedFrame(_renderImage, "the run ended");
     if (!_quitting) FinishQuit();
     return;
   }

@@ -159,6 +159,9 @@ TEST_F(BatchRender, ARunWhoseRendererIsKilledEndsOnceNoneTakesItsPlace) {
   renderer.waitForFinished();
   ASSERT_TRUE(workbench.waitForFinished(20000)) << "the run waits for a renderer that is gone";
   EXPECT_EQ(workbench.exitCode(), 4 | 16);
+  EXPECT_NE(workbench.readAllStandardOutput().indexOf(
+                "NOT saved: still unfinished when the run ended !\n"),
+            -1);
   EXPECT_NE(workbench.readAllStandardError().indexOf(
                 "the renderer 'R_KILLED' is gone without ending the run"),
             -1);
