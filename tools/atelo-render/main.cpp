@@ -123,6 +123,12 @@ int main(int argc, char** argv) {
           return 1;
         }
         loaded = file;
+      } else if (options.noPixels) {
+        // Only the size is sent: a frame as large as the protocol allows
+        // costs nothing here.
+        picture = KEPRenderPicture{};
+        picture.width = options.width;
+        picture.height = options.height;
       } else {
         picture = KEPGeneratePicture(options.width, options.height, n, options.frames);
       }
