@@ -63,11 +63,20 @@ void KEPAnalysisTarget::Apply(const Analysis& analysis) {
 }
 
 void KEPAnalysisTarget::Restore() {
+  bool savedMeanwhile = false;
   for (const Picture& picture : _pictures) {
-    if (unsigned char* pixels = LivePixels(picture))
+    if (unsigned char* pixels = LivePixels(picture)) {
       std::memcpy(pixels, picture.kept.data(), picture.kept.size());
+      // Opening took the undo copy, which left the image not saved: saved
+      // since, its file holds the preview, not the pixels put back.
+      if (picture.image->IsSaved()) {
+        picture.image->ClearSaved();
+        savedMeanwhile = true;
+      }
+    }
   }
   Redisplay();
+  if (savedMeanwhile) _host->UpdateImage();  // Save is offered again
 }
 
 void KEPAnalysisTarget::Redisplay() {

@@ -103,9 +103,12 @@ TEST_F(AnalysisDialogs, ColourAnalysisPreviewsCancelsAndAppliesWithUndoOnBothEye
   Click(dialog, "previewCheckButton");
   EXPECT_EQ(Pixel(Current(), 3, 3)[1], 255);
   EXPECT_EQ(std::memcmp(Pixel(Current(), 30, 3), Pixel(original, 30, 3), 4), 0);
+  image->SetSaved();  // Save As while the preview shows: the file holds the preview
   Click(dialog, "cancelBtn");
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_EQ(Current(), original);
+  EXPECT_FALSE(image->IsSaved()) << "the pixels put back are not those of the file";
+  EXPECT_TRUE(doc->FindAction("saveItem")->isEnabled());
   EXPECT_EQ(dialog->GetConfirmedSettings().control.GetHue(), 0.0f);
 
   doc->LightAction();
