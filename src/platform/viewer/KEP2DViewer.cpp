@@ -1,5 +1,6 @@
 #include "platform/viewer/KEP2DViewer.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLayout>
@@ -489,6 +490,15 @@ void KEP2DViewer::NotifyPointer(const QPointF& widgetPoint) {
 void KEP2DViewer::leaveEvent(QEvent* event) {
   emit PointerLeft();
   QWidget::leaveEvent(event);
+}
+
+void KEP2DViewer::closeEvent(QCloseEvent* event) {
+  if (_fullScreen && !_wasWindow) {
+    event->ignore();
+    SetFullScreen(false);
+    return;
+  }
+  QWidget::closeEvent(event);
 }
 
 void KEP2DViewer::keyPressEvent(QKeyEvent* event) {

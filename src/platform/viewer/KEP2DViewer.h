@@ -156,6 +156,9 @@ class KEP2DViewer : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  // Closing the full-screen window (the window manager's close, Alt+F4)
+  // brings the viewer back, as Escape does, instead of hiding it.
+  void closeEvent(QCloseEvent* event) override;
   void leaveEvent(QEvent* event) override;
 
  private:

@@ -254,6 +254,15 @@ TEST(ViewerWindow, FullScreenLeavesTheLayoutAndEscapeBringsItBack) {
   QKeyEvent again(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
   QCoreApplication::sendEvent(viewer, &again);
   EXPECT_FALSE(viewer->IsFullScreen());
+
+  // Closing the full-screen window, as a window manager does, is Escape too.
+  viewer->SetFullScreen(true);
+  Settle();
+  EXPECT_FALSE(viewer->close());
+  Settle();
+  EXPECT_FALSE(viewer->IsFullScreen());
+  EXPECT_EQ(viewer->parentWidget(), &window);
+  EXPECT_TRUE(viewer->isVisible());
 }
 
 TEST(ViewerWindow, CentralWidgetOfAMainWindowComesBackToItsPlace) {
