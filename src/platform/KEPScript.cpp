@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <type_traits>
 
 #include "platform/viewer/KEP2DViewer.h"
 
@@ -60,12 +61,27 @@ T* FindNamed(const std::string& name) {
     return nullptr;
   }
   const QString wanted = QString::fromStdString(name);
+  // A control that is shown first: several windows have an "okBtn", and
+  // the dialogs are children of the main window, so a hidden one's would
+  // otherwise come first.
+  auto shown = [](T* found) {
+    if constexpr (std::is_base_of_v<QWidget, T>)
+      return found->isVisible();
+    else
+      return true;  // actions: the first one
+  };
+  T* hidden = nullptr;
   for (QWidget* window : QApplication::topLevelWidgets()) {
-    if (auto* self = qobject_cast<T*>(window); self && window->objectName() == wanted) return self;
-    // Visible windows first: a name may be reused by a window long closed.
-    if (T* found = window->findChild<T*>(wanted); found) return found;
+    std::vector<T*> candidates;
+    if (auto* self = qobject_cast<T*>(window); self && window->objectName() == wanted)
+      candidates.push_back(self);
+    for (T* found : window->findChildren<T*>(wanted)) candidates.push_back(found);
+    for (T* found : candidates) {
+      if (shown(found)) return found;
+      if (!hidden) hidden = found;
+    }
   }
-  return nullptr;
+  return hidden;
 }
 
 bool ParseInt(const std::string& text, int& value) {
@@ -205,6 +221,10 @@ bool KEPScript::Describe(const std::string& name, std::string& state) {
     state = std::to_string(slider->value());
   else if (auto* spin = qobject_cast<QSpinBox*>(widget))
     state = std::to_string(spin->value());
+  else if (auto* decimal = qobject_cast<QDoubleSpinBox*>(widget))
+    state = QString::number(decimal->value(), 'f', decimal->decimals()).toStdString();
+  else if (auto* text = qobject_cast<QTextEdit*>(widget))
+    state = text->toPlainText().replace('\n', '|').toStdString();
   else if (auto* combo = qobject_cast<QComboBox*>(widget))
     state = std::to_string(combo->currentIndex());
   else if (auto* button = qobject_cast<QAbstractButton*>(widget); button && button->isCheckable())

@@ -69,6 +69,16 @@ TEST_F(Analysis, ColourAnalysisMarksTheMatchingPixelsAndRefusesABadHue) {
   }
 }
 
+// Several windows have a "cancelBtn": a plain name is the visible window's.
+TEST_F(Analysis, ScriptsReadDecimalControlsAndReachTheVisibleWindow) {
+  Run({"trigger lightItem", "waitfor visible lightDialog", "show huePrecisionSpinner",
+       "click cancelBtn", "waitfor hidden lightDialog", "trigger colorButton",
+       "waitfor visible colorDialog", "click cancelBtn", "waitfor hidden colorDialog"});
+  const std::vector<std::string> shown = atelo.LogLines("show huePrecisionSpinner ");
+  ASSERT_EQ(shown.size(), 1u) << atelo.Log();
+  EXPECT_NE(shown[0].find_first_of("0123456789"), std::string::npos) << shown[0];
+}
+
 TEST_F(Analysis, LuminosityAnalysisShadesBandsWithOutlines) {
   Run({"trigger luminosityItem", "waitfor visible luminosityDialog", "set LuminosityFreqSlider 4",
        "set Luminosity2CheckButton off", "set OutlinesCheckButton on", "view move 0 0",
