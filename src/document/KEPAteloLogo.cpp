@@ -298,7 +298,10 @@ void KEPAteloLogo::FileAction() {
   if (name.empty()) name = kDefault;
   if (name != kDefault && litextension(name.c_str()).empty()) name += ".tif";
   if (_fileVal->text().toStdString() != name) _fileVal->setText(QString::fromStdString(name));
-  if (name != kDefault && !FileExists(name)) {
+  if (name == kDefault || FileExists(name)) {
+    _reportedMissing.clear();
+  } else if (name != _reportedMissing) {
+    _reportedMissing = name;
     KEPFormatError(errmsg, "File '%s' not found", name.c_str());
     _document->DisplayError();
   }

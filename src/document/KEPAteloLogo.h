@@ -73,6 +73,9 @@ class KEPAteloLogo : public QDialog {
   int _logoId = 0;
   std::unique_ptr<KEPAtelIma> _logoImage;
   std::string _loadedName;
+  // The missing file last reported: the field also reports when it loses
+  // the focus (another window, the program ending), and once is enough.
+  std::string _reportedMissing;
   int _ratio = 100;
   int _ratioMode = 1;
   int _logoPosition = TOP_LEFT;

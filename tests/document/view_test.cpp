@@ -302,6 +302,9 @@ TEST_F(ViewTest, ALogoThatCannotBeReadLosesNothing) {
   dialog->findChild<QLineEdit*>("fileVal")->setText(QString::fromStdString(dir.File("none")));
   dialog->FileAction();
   EXPECT_EQ(Prompt().asked.back().text, "File '" + dir.File("none.tif") + "' not found");
+  const std::size_t asked = Prompt().asked.size();
+  dialog->FileAction();  // the field losing the focus says it again
+  EXPECT_EQ(Prompt().asked.size(), asked) << "one report for one mistake";
 }
 
 TEST_F(ViewTest, TransparentPixelsShowOverACheckerboardOrTheBackground) {
