@@ -27,8 +27,9 @@ trap cleanup EXIT
 
 if [ -z "${DISPLAY:-}" ]; then
   echo "atelo demo: no DISPLAY set; starting a virtual display with Xvfb on :99."
-  echo "atelo demo: to look at it, run for instance 'xwd -root -display :99 | convert xwd:- demo.png'"
-  echo "atelo demo: or a VNC server on :99 (x11vnc -display :99)."
+  echo "atelo demo: to look at it, take a picture of the screen, for instance with"
+  echo "atelo demo: 'xwd -root -display :99 | convert xwd:- demo.png' (Debian packages x11-apps"
+  echo "atelo demo: and imagemagick), or run a VNC server on :99 (x11vnc -display :99)."
   Xvfb :99 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
   pids+=($!)
   export DISPLAY=:99
