@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <span>
 #include <string>
@@ -169,7 +170,9 @@ class KEPAteloSeries : public QDialog {
           int defaultAnswer);
 
   KEPAteloSeriesHost* _host;  // not owned
-  std::vector<std::unique_ptr<KEPAtelIma>> _images;
+  // A deque: closing the series takes its images from the front, which a
+  // vector would pay for with a move of all the others each time.
+  std::deque<std::unique_ptr<KEPAtelIma>> _images;
   std::unordered_set<const KEPAtelIma*> _members;  // the same images, to test membership
   KEPSeriesLabels _labels;                         // what the lines show
   int _current = 0;
