@@ -3,8 +3,6 @@
 // makes a blank image of a chosen size.
 #include <QApplication>
 #include <cstring>
-#include <span>
-#include <vector>
 
 #include "document/KEPAteloDocument.h"
 #include "document/KEPAteloSetSize.h"
@@ -79,23 +77,6 @@ void KEPAteloDocument::ManipulateFloatingObject(int code) {
   if (_viewer) _viewer->Redraw();
 }
 
-namespace {
-
-// `source` (width x height) turned by `code` into `buffer`, sized to fit;
-// empty when the sizes disagree. A buffer much larger than the result is not
-// kept alive by it.
-std::vector<unsigned char> TurnedInto(std::vector<unsigned char>&& buffer,
-                                      std::span<const unsigned char> source, int width, int height,
-                                      int code) {
-  std::vector<unsigned char> turned;
-  if (buffer.capacity() <= source.size() * 2) turned.swap(buffer);
-  turned.resize(source.size());
-  if (!RotateBitmapInto(source, width, height, code, turned)) return {};
-  return turned;
-}
-
-}  // namespace
-
 bool KEPAteloDocument::TransformImage(KEPAtelIma* image, int code) {
   KEPAtelIma* partner = image->GetCoupledImage();
   std::span<unsigned char> pixels = PixelsOf(image), partnerPixels = PixelsOf(partner);
@@ -115,14 +96,14 @@ bool KEPAteloDocument::TransformImage(KEPAtelIma* image, int code) {
   }
   // The old undo copies go when the turned pixels take their place: their
   // memory receives the turn.
-  std::vector<unsigned char> turned = TurnedInto(image->TakeUndoBufferForReuse(), pixels, width,
-                                                 height, code),
+  std::vector<unsigned char> turned = RotateBitmap(pixels, width, height, code,
+                                                   image->TakeUndoBufferForReuse()),
                              partnerTurned;
   if (partner)
-    partnerTurned = TurnedInto(partner->TakeUndoBufferForReuse(), partnerPixels, partnerWidth,
-                               partnerHeight, code);
+    partnerTurned = RotateBitmap(partnerPixels, partnerWidth, partnerHeight, code,
+                                 partner->TakeUndoBufferForReuse());
   if (turned.empty() || (partner && partnerTurned.empty())) return false;
-  const int size[2] = {height, width}, partnerSize[2] = {partnerHeight, partnerWidth};
+  const int size[2] = {width, height}, partnerSize[2] = {partnerWidth, partnerHeight};
   ReplacePixelsForUndo(image, std::move(turned), size, partner ? &partnerTurned : nullptr,
                        partnerSize);
   RemoveSelectionRep();

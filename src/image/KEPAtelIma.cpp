@@ -224,7 +224,7 @@ void KEPAtelIma::ReplacePixels(std::vector<unsigned char>&& pixels, const int* s
   int width = size ? size[0] : _width, height = size ? size[1] : _height;
   // A buffer that does not match its size would let every pixel loop run
   // off its end: it is refused and the record kept.
-  if (pixels.size() != KEPImagePixels::BufferSize(width, height) || width < 0 || height < 0) {
+  if (!BufferFits(pixels.size(), width, height)) {
     KEP_TRACE(6, "(KEPAtelIma::ReplacePixels) %zu bytes refused for %d x %d", pixels.size(), width,
               height);
     return;
@@ -396,9 +396,7 @@ void KEPAtelIma::SetStereoSide(int side) {
 
 void KEPAtelIma::SaveForUndo(int eraseStyle) {
   if (_pixels.empty()) {
-    _undoPixels.Release();
-    _undoWidth = _undoHeight = _undoState = _undoEraseStyle = 0;
-    UpdateHeldBytes();
+    DropUndo();
     return;
   }
   // Over the budget the copy is still taken (an edit without undo would
@@ -415,11 +413,9 @@ void KEPAtelIma::SaveForUndo(int eraseStyle) {
 
 bool KEPAtelIma::ReplacePixelsForUndo(std::vector<unsigned char>&& pixels, const int* size) {
   const int width = size ? size[0] : _width, height = size ? size[1] : _height;
-  if (pixels.size() != KEPImagePixels::BufferSize(width, height) || width < 0 || height < 0)
-    return false;
+  if (!BufferFits(pixels.size(), width, height)) return false;
   if (_pixels.empty()) {
-    _undoPixels.Release();
-    _undoWidth = _undoHeight = _undoState = _undoEraseStyle = 0;
+    DropUndo();
   } else {
     _undoPixels = std::move(_pixels);
     _undoWidth = _width;
@@ -427,20 +423,25 @@ bool KEPAtelIma::ReplacePixelsForUndo(std::vector<unsigned char>&& pixels, const
     _undoEraseStyle = 0;
     _undoState = 1;
   }
-  _pixels = KEPPixelBuffer(std::move(pixels));
-  _width = width;
-  _height = height;
-  UpdateHeldBytes();
+  ReplacePixels(std::move(pixels), size, 0);
   return true;
 }
 
 std::vector<unsigned char> KEPAtelIma::TakeUndoBufferForReuse() {
   std::vector<unsigned char> bytes;
   if (!_undoPixels.IsMapped()) bytes = _undoPixels.TakeVector();
+  DropUndo();
+  return bytes;
+}
+
+bool KEPAtelIma::BufferFits(std::size_t bytes, int width, int height) {
+  return width >= 0 && height >= 0 && bytes == KEPImagePixels::BufferSize(width, height);
+}
+
+void KEPAtelIma::DropUndo() {
   _undoPixels.Release();
   _undoWidth = _undoHeight = _undoState = _undoEraseStyle = 0;
   UpdateHeldBytes();
-  return bytes;
 }
 
 int KEPAtelIma::SwapUndo() {

@@ -157,6 +157,11 @@ class KEPAtelIma {
  private:
   // Tells the memory budget what this record now holds.
   void UpdateHeldBytes();
+  // No undo copy any more, its memory given back.
+  void DropUndo();
+  // Whether a buffer of `bytes` holds a picture of that size exactly: one
+  // that does not would let every pixel loop run off its end.
+  static bool BufferFits(std::size_t bytes, int width, int height);
 
   std::string _name;
   int _width = 0, _height = 0;

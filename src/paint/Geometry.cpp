@@ -125,9 +125,12 @@ bool RotateBitmapInto(std::span<const unsigned char> source, int width, int heig
 }
 
 std::vector<unsigned char> RotateBitmap(std::span<const unsigned char> source, int& width,
-                                        int& height, int code) {
+                                        int& height, int code, std::vector<unsigned char>&& reuse) {
   if (!Sized(source, width, height)) return {};
-  std::vector<unsigned char> out(PixelCount(width, height) * 4);
+  const std::size_t bytes = PixelCount(width, height) * 4;
+  std::vector<unsigned char> out;
+  if (reuse.capacity() <= bytes * 2) out.swap(reuse);
+  out.resize(bytes);
   RotateBitmapInto(source, width, height, code, out);
   std::swap(width, height);
   return out;

@@ -22,9 +22,12 @@ enum : int {
 // A quarter turn: KEP_ROTATE_RIGHT turns the picture clockwise, any other
 // code counter-clockwise. Output pixel (x, y) of the (height x width) result
 // takes source pixel (width - 1 - y, x) clockwise and (y, height - 1 - x)
-// otherwise. width and height become the new size.
+// otherwise. width and height become the new size. `reuse` lends its memory
+// to the result (fresh pages cost more than the turn), unless it is much
+// larger than the result needs.
 std::vector<unsigned char> RotateBitmap(std::span<const unsigned char> source, int& width,
-                                        int& height, int code);
+                                        int& height, int code,
+                                        std::vector<unsigned char>&& reuse = {});
 // The same into a caller's buffer of the same byte count; false (nothing
 // written) when a buffer is too small.
 bool RotateBitmapInto(std::span<const unsigned char> source, int width, int height, int code,

@@ -110,11 +110,9 @@ int KEPAteloSeries::PromptIfNotSaved(KEPAtelIma* image) {
 }
 
 int KEPAteloSeries::PromptIfExist(const char* fileName) {
-  if (!fileName || !Exists(fileName)) return 1;
   // A directory cannot be overwritten: the save that follows says so, and
   // asking first would offer what cannot be done.
-  struct stat info {};
-  if (stat(fileName, &info) == 0 && S_ISDIR(info.st_mode)) return 1;
+  if (!fileName || !Exists(fileName) || IsDirectory(fileName)) return 1;
   int answer =
       Ask(Format("File '%s' already exist.\nOverwrite file ?", fileName), {" Yes  ", "Cancel"},
           Format("File '%s' already exist.\nFile Overwriten.", fileName), 1);
