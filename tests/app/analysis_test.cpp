@@ -79,6 +79,15 @@ TEST_F(Analysis, ScriptsReadDecimalControlsAndReachTheVisibleWindow) {
   EXPECT_NE(shown[0].find_first_of("0123456789"), std::string::npos) << shown[0];
 }
 
+// Saved while the preview shows, the file holds the preview: cancelled, the
+// image is offered for saving again.
+TEST_F(Analysis, ACancelAfterASaveDuringThePreviewOffersSaveAgain) {
+  Run({"trigger lightItem", "waitfor visible lightDialog", "set controlColorSlider 240",
+       "set previewCheckButton on", "files *.png " + dir.File("preview.png"), "trigger saveAsItem",
+       "waitfor disabled saveItem", "click cancelBtn", "waitfor enabled saveItem"});
+  EXPECT_NE(ReadPicture(dir.File("preview.png")).pixels, Scene());
+}
+
 TEST_F(Analysis, LuminosityAnalysisShadesBandsWithOutlines) {
   Run({"trigger luminosityItem", "waitfor visible luminosityDialog", "set LuminosityFreqSlider 4",
        "set Luminosity2CheckButton off", "set OutlinesCheckButton on", "view move 0 0",

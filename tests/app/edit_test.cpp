@@ -2,6 +2,9 @@
 // copied, pasted, dragged and dropped, undone and redone, a crop, a turn, a
 // resize and a new blank image, each result saved and read back.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "support/AteloProcess.h"
 #include "support/Picture.h"
@@ -74,6 +77,26 @@ TEST(EditProgram, SelectCopyPasteDropUndoCropTurnResizeAndNew) {
   EXPECT_EQ(resized.Size(), std::vector<int>({20, 40}));
   ASSERT_EQ(blank.Size(), std::vector<int>({12, 8}));
   EXPECT_EQ(blank.pixels, std::vector<unsigned char>(12 * 8 * 4, 255));
+}
+
+// What is not a picture where one is wanted says what it is, and asks
+// nothing it cannot do.
+TEST(EditProgram, ADirectoryOrAFifoWhereAPictureIsWantedIsNamed) {
+  TempDir dir;
+  WritePicture(dir.File("in.png"), 4, 4, Gradient(7));
+  ASSERT_TRUE(std::filesystem::create_directory(dir.File("folder.png")));
+  ASSERT_EQ(mkfifo(dir.File("pipe.tif").c_str(), 0600), 0);
+  AteloProcess atelo(dir.Path());
+  ASSERT_TRUE(
+      atelo.Run({"in.png"},
+                {"files *.png " + dir.File("folder.png"), "trigger saveAsItem",
+                 "files *.tif " + dir.File("pipe.tif"), "trigger openItem", "trigger exitItem"},
+                30000))
+      << atelo.Log();
+  const std::vector<std::string> asked = atelo.LogLines("ask");
+  ASSERT_EQ(asked.size(), 2u) << atelo.Log();
+  EXPECT_NE(asked[0].find("a directory has that name"), std::string::npos) << asked[0];
+  EXPECT_NE(asked[1].find("is a FIFO, not an image file"), std::string::npos) << asked[1];
 }
 
 }  // namespace
