@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QProgressBar>
 #include <QPushButton>
 
 #include "document/KEPAteloMessage.h"
@@ -23,8 +22,6 @@ TEST(MessageWindow, PendingTextWaitsForItsNewline) {
 
 TEST(ProgressWindow, InterruptSetsTheFlagAndHides) {
   KEPAteloProgress progress(nullptr);
-  auto* bar = progress.findChild<QProgressBar*>("progressBar");
-  EXPECT_EQ(bar->maximum(), 100);
   progress.Init(0, 10, 3);
   progress.StepIt();
   progress.StepIt();

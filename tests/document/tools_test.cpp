@@ -212,12 +212,11 @@ TEST_F(Tools, EscapeDropsAPolygonBeingPlaced) {
 
 TEST_F(Tools, ImpossibleParametersAndColoursAreRefused) {
   KEPAteloDocument& d = Open();
-  for (auto [t, b, r, n] : std::vector<std::tuple<int, float, int, int>>{{-1, 0.5f, 10, 12},
-                                                                         {9, 0.5f, 10, 12},
-                                                                         {2, 1.5f, 10, 12},
-                                                                         {2, 0.5f, -1, 12},
-                                                                         {2, 0.5f, 31, 12},
-                                                                         {2, 0.5f, 10, 1000}}) {
+  // Thickness, blend, radius and density each out of range in turn.
+  const std::tuple<int, float, int, int> refused[] = {{-1, 0.5f, 10, 12}, {9, 0.5f, 10, 12},
+                                                      {2, 1.5f, 10, 12},  {2, 0.5f, -1, 12},
+                                                      {2, 0.5f, 31, 12},  {2, 0.5f, 10, 1000}};
+  for (auto [t, b, r, n] : refused) {
     d.SetDrawParams(t, b, r, n);
     int thickness, radius, density;
     float blend;

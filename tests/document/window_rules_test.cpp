@@ -5,33 +5,21 @@
 
 namespace {
 
-TEST(WindowRules, HiddenToolbarsGiveTheBareMinimum) {
-  KEPAteloMargins margins =
-      ComputeMargins(true, KEPAteloSettings::DOCK_TOP, KEPAteloSettings::DOCK_BOTTOM,
-                     KEPAteloSettings::DOCK_RIGHT);
-  int width = 100, height = 100;
-  FitVisuSize(width, height, margins, 0, 0);
-  EXPECT_EQ(width, 386);
-  EXPECT_EQ(height, 258);
-  width = height = 2000;
-  FitVisuSize(width, height, margins, 0, 0);
-  EXPECT_EQ(width, 1236);
-  EXPECT_EQ(height, 882);
-}
-
-TEST(WindowRules, DockedToolbarsWidenMarginsAndMinimum) {
-  KEPAteloMargins m = ComputeMargins(false, KEPAteloSettings::DOCK_TOP,
-                                     KEPAteloSettings::DOCK_BOTTOM, KEPAteloSettings::DOCK_RIGHT);
-  EXPECT_EQ(m.vertical, 187 + 51);
-  EXPECT_EQ(m.horizontal, 44 + 96);
-  EXPECT_EQ(m.minimumHeight, 238 + 565);
-  EXPECT_EQ(m.minimumWidth, 744);
-  m = ComputeMargins(false, KEPAteloSettings::DOCK_LEFT, KEPAteloSettings::DOCK_NONE,
-                     KEPAteloSettings::DOCK_TOP);
-  EXPECT_EQ(m.vertical, 142);
-  EXPECT_EQ(m.horizontal, 89);
-  EXPECT_EQ(m.minimumWidth, 430);
-  EXPECT_EQ(m.minimumHeight, 400);
+TEST(WindowRules, MarginsFollowTheToolbarsAndTheViewerKeepsWithinTheBounds) {
+  using S = KEPAteloSettings;
+  KEPAteloMargins m = ComputeMargins(false, S::DOCK_TOP, S::DOCK_BOTTOM, S::DOCK_RIGHT);
+  EXPECT_EQ(std::vector<int>({m.vertical, m.horizontal, m.minimumWidth, m.minimumHeight}),
+            std::vector<int>({187 + 51, 44 + 96, 744, 238 + 565}));
+  m = ComputeMargins(false, S::DOCK_LEFT, S::DOCK_NONE, S::DOCK_TOP);
+  EXPECT_EQ(std::vector<int>({m.vertical, m.horizontal, m.minimumWidth, m.minimumHeight}),
+            std::vector<int>({142, 89, 430, 400}));
+  // Hidden toolbars give the bare minimum, whatever their sides.
+  m = ComputeMargins(true, S::DOCK_TOP, S::DOCK_BOTTOM, S::DOCK_RIGHT);
+  for (auto [asked, fitted] : {std::pair{100, std::pair{386, 258}}, {2000, {1236, 882}}}) {
+    int width = asked, height = asked;
+    FitVisuSize(width, height, m, 0, 0);
+    EXPECT_EQ(std::pair(width, height), fitted) << asked;
+  }
 }
 
 std::vector<std::string> Slots(const KEPAteloLastFiles& files) {

@@ -93,10 +93,8 @@ TEST(LightAnalysis, PaintsOnlyTheExaminedMatchingPixels) {
 TEST(AnalysisArea, SelectionSidesClippingAndControlSizes) {
   const unsigned char mask[] = {0, 1, 1, 0};  // 2 x 2 at (-1, 1): only x = 0 lies on the image
   KEPAnalysisArea in = KEPAnalysisArea::FromSelection(4, 4, mask, -1, 1, 2, 2, 0);
-  EXPECT_EQ(in.GetX(), 0);
-  EXPECT_EQ(in.GetY(), 1);
-  EXPECT_EQ(in.GetWidth(), 1);
-  EXPECT_EQ(in.GetHeight(), 2);
+  EXPECT_EQ(std::vector<int>({in.GetX(), in.GetY(), in.GetWidth(), in.GetHeight()}),
+            std::vector<int>({0, 1, 1, 2}));
   EXPECT_FALSE(in.IsExamined(0, 0));  // mask byte 1
   EXPECT_TRUE(in.IsExamined(0, 1));
   KEPAnalysisArea out = KEPAnalysisArea::FromSelection(4, 4, mask, -1, 1, 2, 2, 1);
@@ -108,13 +106,12 @@ TEST(AnalysisArea, SelectionSidesClippingAndControlSizes) {
 
   struct {
     int w, h, cw, ch;
-  } sizes[] = {{400, 300, 200, 150}, {100, 300, 50, 150}, {800, 300, 200, 75},
-               {150, 150, 150, 150}, {100000, 1, 200, 1}, {1, 100000, 1, 150}};
+  } sizes[] = {{400, 300, 200, 150}, {100, 300, 50, 150}, {800, 300, 200, 75}, {150, 150, 150, 150},
+               {100000, 1, 200, 1},  {1, 100000, 1, 150}, {40, 30, 200, 150}};
   for (const auto& s : sizes) {
     int cw = 0, ch = 0;
     KEPAnalysisArea::ControlSize(s.w, s.h, cw, ch);
-    EXPECT_EQ(cw, s.cw) << s.w << "x" << s.h;
-    EXPECT_EQ(ch, s.ch) << s.w << "x" << s.h;
+    EXPECT_EQ(std::vector<int>({cw, ch}), std::vector<int>({s.cw, s.ch})) << s.w << "x" << s.h;
   }
 }
 
@@ -148,9 +145,8 @@ class Shading : public ::testing::Test {
 };
 
 TEST_F(Shading, BandsAndColoursOfTheDefaultLevels) {
-  EXPECT_FLOAT_EQ(KEPLuminosityAnalysis::GetSampledLuminosity(0.5f, 20), 0.475f);
-  EXPECT_FLOAT_EQ(KEPLuminosityAnalysis::GetSampledLuminosity(1.0f, 20), 0.975f);
-  EXPECT_FLOAT_EQ(KEPLuminosityAnalysis::GetSampledLuminosity(0.0f, 20), 0.025f);
+  for (auto [in, out] : {std::pair{0.5f, 0.475f}, {1.0f, 0.975f}, {0.0f, 0.025f}})
+    EXPECT_FLOAT_EQ(KEPLuminosityAnalysis::GetSampledLuminosity(in, 20), out) << in;
   EXPECT_EQ(Levels(), (std::vector<float>{0.0f, 0.33f, 0.66f, 1.0f, 1.0f}));
   KEPRGBColor c = shading.GetColorShadeFromLuminosity(0.025f);
   EXPECT_NEAR(c.GetBlue(), 0.0758f, 1e-4f);

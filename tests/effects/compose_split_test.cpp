@@ -17,16 +17,15 @@ TEST(Compose, GapsAndPositions) {
   for (const Case& c : cases) {
     int gap = -1, margin = -1;
     KEPCompose::Gaps(c.total, c.count, c.patch, gap, margin);
-    EXPECT_EQ(gap, c.gap) << c.total << " " << c.count << " " << c.patch;
-    EXPECT_EQ(margin, c.margin) << c.total << " " << c.count << " " << c.patch;
+    EXPECT_EQ(std::vector<int>({gap, margin}), std::vector<int>({c.gap, c.margin}))
+        << c.total << " " << c.count << " " << c.patch;
   }
   KEPCompose::Grid grid{100, 60, 3, 2, 30, 20};
   KEPCompose::ComputeGaps(grid);
-  int x = 0, y = 0, xs[3];
+  int x = 0, y = 0;
+  std::vector<int> xs(3);
   for (int k = 0; k < 3; ++k) KEPCompose::PatchPosition(grid, k, 30, 20, xs[k], y);
-  EXPECT_EQ(xs[0], 3);
-  EXPECT_EQ(xs[1], 35);
-  EXPECT_EQ(xs[2], 67);
+  EXPECT_EQ(xs, std::vector<int>({3, 35, 67}));
   // Down: gap (60 - 40) / 3 rounds to 7, margin 6; row 0 is the top one.
   EXPECT_EQ(y, 60 - 6 - 20);
   KEPCompose::PatchPosition(grid, 4, 10, 10, x, y);
@@ -52,10 +51,8 @@ TEST(Compose, ZoomCutAndGradient) {
   const int top[3] = {0, 10, 200}, bottom[3] = {255, 10, 0};
   KEPCompose::FillGradient(pixels, 1, 2, top, bottom);
   // Pixel row 1 is the picture's top row.
-  EXPECT_EQ(pixels[4], 0);
-  EXPECT_EQ(pixels[0], 127);
-  EXPECT_EQ(pixels[2], 100);
-  EXPECT_EQ(pixels[3], 255);
+  EXPECT_EQ(std::vector<int>({pixels[4], pixels[0], pixels[2], pixels[3]}),
+            std::vector<int>({0, 127, 100, 255}));
 }
 
 TEST(Compose, EditsKeepTheSixValuesConsistent) {
@@ -84,10 +81,8 @@ TEST(Split, Proposals) {
   const std::vector<KEPSplit::Proposal> wide = KEPSplit::Proposals(400, 200);
   ASSERT_EQ(wide.size(), 4u);
   const int expected[4] = {200, 100, 50, 40};
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(wide[i].width, expected[i]);
-    EXPECT_EQ(wide[i].height, expected[i]);
-  }
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(std::vector<int>({wide[i].width, wide[i].height}), std::vector<int>(2, expected[i]));
   // A prime height: one row of tiles only.
   const std::vector<KEPSplit::Proposal> prime = KEPSplit::Proposals(400, 101);
   ASSERT_FALSE(prime.empty());
@@ -129,9 +124,8 @@ TEST(Split, ThumbnailAndReleasedRows) {
   auto* rows = static_cast<unsigned char*>(memory);
   std::fill(rows, rows + rowBytes * 4, 7);
   KEPSplit::ReleaseRows(rows, rowBytes, 2);
-  EXPECT_EQ(rows[0], 0);
-  EXPECT_EQ(rows[rowBytes * 2 - 1], 0);
-  EXPECT_EQ(rows[rowBytes * 2], 7);
+  EXPECT_EQ(std::vector<int>({rows[0], rows[rowBytes * 2 - 1], rows[rowBytes * 2]}),
+            std::vector<int>({0, 0, 7}));
   munmap(memory, rowBytes * 4);
 }
 

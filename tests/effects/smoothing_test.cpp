@@ -1,5 +1,6 @@
 // The diffusion step and blur on component arrays, the arrays' round trip to
-// pixels, and a run interrupted between steps.
+// pixels, and a run under a selection. An interrupted run is checked through
+// the smoothing window, over the same run.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -165,26 +166,6 @@ TEST(Smoothing, PixelsOutsideTheSelectionKeepTheirBytes) {
       }
     EXPECT_GT(changed, side == 0 ? 4 : 300) << side;
   }
-}
-
-TEST(Smoothing, AnInterruptedRunKeepsTheStepsItFinished) {
-  const int w = 30, h = 20;
-  const std::vector<unsigned char> noise = Noise(w, h, 11);
-  KEPSmoothing::Params p{0.3f, {1, 1, 1}, false};
-  auto run = [&](int iterations, int stopAfterRows) {
-    std::vector<unsigned char> pixels = noise;
-    KEPSmoothingRun smoothing(p, KEPComponentArrays::kHLS, {}, iterations);
-    EXPECT_TRUE(smoothing.AddImage(pixels.data(), w, h));
-    while (stopAfterRows > 0 && smoothing.Advance(7)) stopAfterRows -= 7;
-    smoothing.WriteBack();
-    return std::make_pair(pixels, smoothing.GetDone());
-  };
-  const auto [two, twoDone] = run(2, 1000);
-  const auto [stopped, stoppedDone] = run(5, 2 * h + 3);
-  EXPECT_EQ(twoDone, 2);
-  EXPECT_EQ(stoppedDone, 2);
-  EXPECT_EQ(stopped, two);
-  EXPECT_NE(two, noise);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include "platform/KEPErrmsg.h"
 #include "platform/KEPRawCollPV.h"
-#include "support/ScriptedPrompt.h"
 
 namespace {
 
@@ -42,15 +41,6 @@ TEST(ErrorText, LongMessagesAreCutInsideTheBuffer) {
   std::string longName(600, 'x');
   KEPFormatError(errmsg, "File '%s' not found", longName.c_str());
   EXPECT_EQ(std::strlen(errmsg), KEP_ERRMSG_SIZE - 1);
-}
-
-TEST(Prompt, ScriptedAnswersAreRecordedAndUnscriptedTakeTheFirstButton) {
-  Prompt().QueueAnswer(2);
-  EXPECT_EQ(KEPPrompt::Ask(nullptr, {"warnDlg", "T", "Q?", {" Yes  ", "Cancel"}}), 2);
-  EXPECT_EQ(KEPPrompt::Ask(nullptr, {"warnDlg", "T", "Again?", {" Yes  ", "Cancel"}}), 1);
-  ASSERT_EQ(Prompt().asked.size(), 2u);
-  EXPECT_EQ(Prompt().asked[1].text, "Again?");
-  EXPECT_FALSE(KEPPrompt::ChooseFiles(nullptr, {}).accepted);
 }
 
 }  // namespace

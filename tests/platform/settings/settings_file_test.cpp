@@ -7,6 +7,7 @@
 #include <csignal>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "platform/KEPErrmsg.h"
 #include "platform/settings/KEPSettingsFile.h"
@@ -54,9 +55,8 @@ TEST(SettingsFile, ValueIsVerbatimAndAbsentKeyLeavesBufferAlone) {
   EXPECT_STREQ(small, " my ");
 
   // Keys and values that would break the line structure are refused.
-  EXPECT_NE(ecritfic("A=B", "x"), 0);
-  EXPECT_NE(ecritfic("", "x"), 0);
-  EXPECT_NE(ecritfic("DEF_TYPE", "two\nlines"), 0);
+  for (auto [key, value] : {std::pair{"A=B", "x"}, {"", "x"}, {"DEF_TYPE", "two\nlines"}})
+    EXPECT_NE(ecritfic(key, value), 0) << key;
   EXPECT_EQ(ReadWholeFile(path), written);
   EXPECT_EQ(StrayFiles(dir), 0);
 }

@@ -41,10 +41,6 @@ inline QImage Shot(KEP2DViewer& viewer) {
   return viewer.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-inline QRgb Rgb(int r, int g, int b) {
-  return qRgb(r, g, b);
-}
-
 inline void Mouse(KEP2DViewer& viewer, QEvent::Type type, QPointF at, Qt::MouseButton button,
                   Qt::MouseButtons held) {
   QMouseEvent event(type, at, viewer.mapToGlobal(at), button, held, Qt::NoModifier);

@@ -9,8 +9,8 @@
 namespace {
 
 QRgb Checker(int x, int y) {
-  return ((x / kCheckerSquare) + (y / kCheckerSquare)) % 2 ? Rgb(153, 153, 153)
-                                                           : Rgb(204, 204, 204);
+  return ((x / kCheckerSquare) + (y / kCheckerSquare)) % 2 ? qRgb(153, 153, 153)
+                                                           : qRgb(204, 204, 204);
 }
 
 // A 64 x 48 picture filling the viewer at zoom 1: transparent but for an
@@ -27,7 +27,7 @@ TEST(ViewerAlpha, TransparentPixelsShowTheCheckerboardWherePaintedFromAnyPiece) 
   viewer.AddRep(&rep);
   QImage whole = Shot(viewer);
   for (int y = 0; y < 48; ++y) {
-    ASSERT_EQ(whole.pixel(10, y), Rgb(255, 0, 0)) << y;
+    ASSERT_EQ(whole.pixel(10, y), qRgb(255, 0, 0)) << y;
     ASSERT_EQ(whole.pixel(37, y), Checker(37, y)) << y;
     const int grey = qRed(Checker(20, y)) * 127 / 255;
     ASSERT_NEAR(qRed(whole.pixel(20, y)), 128 + grey, 1) << y;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <utility>
 
 #include "platform/viewer/KEP2DViewpoint.h"
 #include "platform/viewer/KEPCallbackList.h"
@@ -31,12 +32,10 @@ TEST(Viewpoint, NotifiesOncePerRealChangeAndClampsZoom) {
 TEST(Viewpoint, RefusesImpossibleValuesAndKeepsState) {
   KEP2DViewpoint vp;
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  EXPECT_EQ(vp.SetZoom(0.0f), -1);
-  EXPECT_EQ(vp.SetZoom(-2.0f), -1);
-  EXPECT_EQ(vp.SetZoom(nan), -1);
+  for (float zoom : {0.0f, -2.0f, nan}) EXPECT_EQ(vp.SetZoom(zoom), -1) << zoom;
   EXPECT_EQ(vp.Set(KEPMathPoint2Df(nan, 0.0f), 1.0f), -1);
-  EXPECT_EQ(vp.SetZoomBounds(2.0f, 1.0f), -1);
-  EXPECT_EQ(vp.SetZoomBounds(0.0f, 1.0f), -1);
+  for (auto [low, high] : {std::pair{2.0f, 1.0f}, {0.0f, 1.0f}})
+    EXPECT_EQ(vp.SetZoomBounds(low, high), -1) << low << " " << high;
   EXPECT_EQ(vp.GetZoom(), 1.0f);
   EXPECT_EQ(vp.GetOrigin(), KEPMathPoint2Df());
 }
