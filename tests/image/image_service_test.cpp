@@ -123,16 +123,6 @@ TEST(ImageService, FilesThatBreakTheLibrariesOnlyCostThemselves) {
   EXPECT_LT(children.ru_maxrss, 1L << 20);
 }
 
-TEST(ImageService, AServiceThatDiedWhileIdleIsReplaced) {
-  TempDir dir;
-  const std::string good = Good(dir, "good.tif");
-  ExpectReadable(good);
-  const pid_t first = KEPImageService::Instance().Pid();
-  KillService();
-  ExpectReadable(good);
-  EXPECT_NE(KEPImageService::Instance().Pid(), first);
-}
-
 TEST(ImageService, TimeOutsAndAMissingServiceAreErrorsThatLoseNothing) {
   TempDir dir;
   const std::string big = Good(dir, "big.png", 3000, 2000);

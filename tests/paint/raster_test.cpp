@@ -195,15 +195,10 @@ TEST(Fill, PaintingTheOldColourAgainEnds) {
   EXPECT_EQ(image.CountEqual({0, 0, 0, 0}), 1);
 }
 
-TEST(Fill, LargeUniformImageAndMazeNeedNoDeepStack) {
+TEST(Fill, ALargeMazeNeedsNoDeepStack) {
   const int size = 4000;
   const unsigned char black[4] = {0, 0, 0, 0}, wall[4] = {0, 0, 0, 1};
-  std::vector<unsigned char> pixels(static_cast<std::size_t>(size) * size * 4, 0);
-  Paint(pixels, size, size, size / 2, size / 2, Colour{0, 0, 0, 0}, Colour{255, 256, 256, 256});
-  std::size_t painted = 0;
-  for (std::size_t i = 0; i < pixels.size(); i += 4) painted += pixels[i] == 255;
-  EXPECT_EQ(painted, static_cast<std::size_t>(size) * size);
-
+  std::vector<unsigned char> pixels;
   const std::size_t corridors = CarveMaze(pixels, size, size, wall, black);
   ASSERT_GT(corridors, 7000000u);
   Paint(pixels, size, size, 1, 1, Colour{0, 0, 0, 0}, Colour{255, 256, 256, 256});
